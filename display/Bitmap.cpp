@@ -1,0 +1,261 @@
+#include "display/Bitmap.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <cmath>
+#include <cstring>
+
+#include "display/Fonts.h"
+
+int ScreenPixelsPerInch() {
+  static int ppi = 0;
+  if (ppi == 0) {
+    const QScreen* s = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                           ? QGuiApplication::primaryScreen()
+                           : nullptr;
+    ppi = s ? static_cast<int>(std::lround(s->logicalDotsPerInch())) : 96;
+    if (ppi <= 0) ppi = 96;
+  }
+  return ppi;
+}
+
+int MulDiv(int a, int b, int c) {
+  if (c == 0) return -1;
+  const long long p = static_cast<long long>(a) * b;
+  const long long q = (std::llabs(p) + std::llabs(c) / 2) / std::llabs(c);
+  return static_cast<int>(((p < 0) != (c < 0)) ? -q : q);
+}
+
+// ---- TFont ----------------------------------------------------------------
+
+int TFont::Size() const {
+  const int h = Height == 0 ? -16 : Height;
+  return -MulDiv(h, 72, ScreenPixelsPerInch());
+}
+
+void TFont::SetSize(int points) { Height = -MulDiv(points, ScreenPixelsPerInch(), 72); }
+
+QFont TFont::ToQFont() const {
+  QFont f(GameFontFamily(Name));
+  f.setBold(Bold);
+  f.setStyleStrategy(QFont::PreferAntialias);
+  f.setHintingPreference(QFont::PreferNoHinting);
+  const int h = Height == 0 ? -16 : Height;
+  if (h < 0) {
+    f.setPixelSize(-h);
+  } else {
+    // A cell height: find the em size whose ascent + descent is h.
+    f.setPixelSize(100);
+    const QFontMetricsF m(f);
+    const qreal cell = m.ascent() + m.descent();
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(h * 100.0 / (cell > 0 ? cell : 100)))));
+  }
+  return f;
+}
+
+// ---- TBitmap --------------------------------------------------------------
+
+TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
+
+TBitmap::TBitmap(const QImage& image, TPixelFormat format) : FImage(image), FFormat(format) {}
+
+void TBitmap::SetSize(int width, int height) {
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (!FImage.isNull() && width == FImage.width() && height == FImage.height()) return;
+  if (width == 0 || height == 0) {
+    FImage = QImage();
+    return;
+  }
+  QImage next(width, height, QImage::Format_RGB32);
+  next.fill(Qt::white);
+  if (!FImage.isNull()) {
+    QPainter p(&next);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, FImage);
+  }
+  FImage = std::move(next);
+  FFormat = TPixelFormat::pf32bit;
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+  if (format == FFormat) return;
+  FFormat = format;
+  if (FImage.isNull()) return;
+  switch (format) {
+    case TPixelFormat::pf32bit: FImage = FImage.convertToFormat(QImage::Format_RGB32); break;
+    case TPixelFormat::pf24bit: FImage = FImage.convertToFormat(QImage::Format_BGR888); break;
+    case TPixelFormat::pf8bit:
+    case TPixelFormat::pf4bit: FImage = FImage.convertToFormat(QImage::Format_Indexed8); break;
+  }
+}
+
+void TBitmap::Assign(const TBitmap& other) {
+  FImage = other.FImage;
+  FFormat = other.FFormat;
+  Transparent = other.Transparent;
+}
+
+TColor TBitmap::TransparentColor() const {
+  if (FImage.isNull()) return clWhite;
+  return ToTColor(FImage.pixel(0, FImage.height() - 1));
+}
+
+// ---- TCanvas --------------------------------------------------------------
+
+namespace {
+
+// The 32-bit pixels of a bitmap, converting a stored picture of another depth.
+QImage Pixels32(const TBitmap& b) {
+  const QImage& img = b.Image();
+  return img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
+}
+
+// Copies src (32-bit) block (sx, sy, w, h) to dst at (dx, dy) within the clip,
+// leaving out pixels of the key colour when keyed.
+void Blit(QImage& dst, int dx, int dy, const QImage& src, int sx, int sy, int w, int h,
+          const QRegion& clip, std::optional<QRgb> key) {
+  const QRegion area = clip.intersected(QRect(dx, dy, w, h)).intersected(dst.rect());
+  for (const QRect& r : area) {
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      const int srcY = sy + (y - dy);
+      if (srcY < 0 || srcY >= src.height()) continue;
+      int x0 = r.left(), x1 = r.right();
+      x0 = std::max(x0, dx - sx);  // source columns below 0 are outside
+      x1 = std::min(x1, dx - sx + src.width() - 1);
+      if (x0 > x1) continue;
+      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y)) + x0;
+      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(srcY)) + (sx + x0 - dx);
+      const int n = x1 - x0 + 1;
+      if (!key) {
+        std::memcpy(d, s, static_cast<size_t>(n) * 4);
+      } else {
+        const QRgb k = *key & 0xFFFFFF;
+        for (int i = 0; i < n; ++i)
+          if ((s[i] & 0xFFFFFF) != k) d[i] = s[i];
+      }
+    }
+  }
+}
+
+}  // namespace
+
+QRegion TCanvas::Clip(const TRect& area) const {
+  QRegion r(ToQRect(area));
+  return FClip ? r.intersected(*FClip) : r;
+}
+
+int TCanvas::TextWidth(const QString& text) const {
+  return QFontMetrics(Font.ToQFont()).horizontalAdvance(text);
+}
+
+int TCanvas::TextHeight(const QString& text) const {
+  const QFontMetrics m(Font.ToQFont());
+  return m.ascent() + m.descent();
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+  QImage& img = FOwner.Image();
+  if (img.isNull() || text.isEmpty()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  const QFont f = Font.ToQFont();
+  const QFontMetrics m(f);
+  QPainter p(&img);
+  if (FClip) p.setClipRegion(*FClip);
+  if (Brush.Style == TBrushStyle::bsSolid)
+    p.fillRect(QRect(x, y, m.horizontalAdvance(text), m.ascent() + m.descent()), ToQColor(Brush.Color));
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.setFont(f);
+  p.setPen(ToQColor(Font.Color));
+  p.drawText(QPoint(x, y + m.ascent()), text);
+}
+
+void TCanvas::LineTo(int x, int y) {
+  QImage& img = FOwner.Image();
+  const TPoint from = FPenPos;
+  FPenPos = {x, y};
+  if (img.isNull()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  QPainter p(&img);
+  if (FClip) p.setClipRegion(*FClip);
+  // Flat caps end the stroke at the end point, which the line leaves out.
+  QPen pen(ToQColor(Pen.Color), std::max(1, Pen.Width), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+  p.setPen(pen);
+  if (Pen.Width <= 1) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    // Qt's cosmetic line includes its last pixel: stop one step short.
+    const int dx = x - from.X, dy = y - from.Y;
+    const int steps = std::max(std::abs(dx), std::abs(dy));
+    if (steps == 0) return;
+    const double k = (steps - 1.0) / steps;
+    p.drawLine(QPointF(from.X, from.Y), QPointF(from.X + dx * k, from.Y + dy * k));
+  } else {
+    p.drawLine(QPointF(from.X, from.Y), QPointF(x, y));
+  }
+}
+
+void TCanvas::FillRect(const TRect& r) {
+  if (Brush.Style == TBrushStyle::bsClear || r.IsEmpty() || FOwner.Empty()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  QPainter p(&FOwner.Image());
+  if (FClip) p.setClipRegion(*FClip);
+  p.fillRect(ToQRect(r), ToQColor(Brush.Color));
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap& graphic) {
+  if (graphic.Empty() || FOwner.Empty()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  const QImage src = Pixels32(graphic);
+  std::optional<QRgb> key;
+  if (graphic.Transparent) key = src.pixel(0, src.height() - 1);
+  Blit(FOwner.Image(), x, y, src, 0, 0, src.width(), src.height(),
+       Clip({x, y, x + src.width(), y + src.height()}), key);
+}
+
+void TCanvas::CopyRect(int x, int y, const TBitmap& source, const TRect& src) {
+  if (source.Empty() || FOwner.Empty() || src.IsEmpty()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  const QImage s = Pixels32(source);
+  Blit(FOwner.Image(), x, y, s, src.Left, src.Top, src.Width(), src.Height(),
+       Clip({x, y, x + src.Width(), y + src.Height()}), std::nullopt);
+}
+
+void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
+  if (graphic.Empty() || FOwner.Empty() || r.IsEmpty()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  const QImage src = Pixels32(graphic);
+  if (!graphic.Transparent) {
+    const QImage scaled = (src.size() == QSize(r.Width(), r.Height()))
+                              ? src
+                              : src.scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation);
+    Blit(FOwner.Image(), r.Left, r.Top, scaled, 0, 0, r.Width(), r.Height(), Clip(r), std::nullopt);
+    return;
+  }
+  // Keyed: scale with the key colour as full transparency, so the key never bleeds
+  // into the picture's edge; then each pixel is either the picture (mostly covered)
+  // or left out. The edges stay smooth without a halo of the key colour.
+  const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFF;
+  QImage alpha(src.size(), QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < src.height(); ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    auto* d = reinterpret_cast<QRgb*>(alpha.scanLine(y));
+    for (int x = 0; x < src.width(); ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
+  }
+  const QImage scaled = alpha.scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  QImage& dst = FOwner.Image();
+  for (const QRect& c : Clip(r).intersected(dst.rect())) {
+    for (int y = c.top(); y <= c.bottom(); ++y) {
+      const auto* s = reinterpret_cast<const QRgb*>(scaled.constScanLine(y - r.Top));
+      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y));
+      for (int x = c.left(); x <= c.right(); ++x) {
+        const QRgb p = s[x - r.Left];
+        const int a = qAlpha(p);
+        if (a < 128) continue;
+        d[x] = qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
+      }
+    }
+  }
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The game's picture type: a bitmap with a drawing canvas, in the role of the
+// toolkit bitmap that the game was designed around.
+//
+// Pixels of a 32-bit bitmap are stored as bytes blue, green, red, fourth byte
+// (QImage::Format_RGB32 on little-endian machines), rows top-down. Other depths
+// exist only for pictures as they are stored; drawing converts as needed.
+#include <QImage>
+#include <QRegion>
+#include <QString>
+#include <optional>
+
+#include "platform/Types.h"
+
+enum class TPixelFormat { pf4bit, pf8bit, pf24bit, pf32bit };
+
+// Pixels per inch of the screen: converts point sizes to pixels.
+int ScreenPixelsPerInch();
+// Round(a * b / c) with halves away from zero, as the toolkit's size conversions do.
+int MulDiv(int a, int b, int c);
+
+struct TFont {
+  QString Name = QStringLiteral("Arial");
+  // Negative: the character height in pixels (the em size). Positive: the cell
+  // height (ascent + descent) in pixels. 0 means the default of 16 pixels.
+  int Height = -16;
+  bool Bold = false;
+  TColor Color = clBlack;
+
+  // Size in points at ScreenPixelsPerInch(); writing sets a negative Height.
+  int Size() const;
+  void SetSize(int points);
+  // The Qt font with the game's face names mapped to the embedded fonts.
+  QFont ToQFont() const;
+  bool operator==(const TFont&) const = default;
+};
+
+struct TPen {
+  TColor Color = clBlack;
+  int Width = 1;
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+struct TBrush {
+  TColor Color = clWhite;
+  TBrushStyle Style = TBrushStyle::bsSolid;
+};
+
+class TBitmap;
+
+// Drawing on one bitmap. Coordinates are the bitmap's pixels; rectangles are
+// TRect (Right and Bottom outside). The clip region, when set, limits every
+// operation; none means no clipping.
+class TCanvas {
+public:
+  explicit TCanvas(TBitmap& owner) : FOwner(owner) {}
+  TFont Font;
+  TPen Pen;
+  TBrush Brush;
+
+  TBitmap& Bitmap() { return FOwner; }
+  void SetClipRegion(std::optional<QRegion> clip) { FClip = std::move(clip); }
+  const std::optional<QRegion>& ClipRegion() const { return FClip; }
+
+  // Text with the top of its character cell at y, in Font; a solid brush fills
+  // the text's cell first, a clear one leaves the background.
+  void TextOut(int x, int y, const QString& text);
+  int TextWidth(const QString& text) const;
+  int TextHeight(const QString& text) const;
+
+  void MoveTo(int x, int y) { FPenPos = {x, y}; }
+  // A line from the pen position to (x, y), the end point itself not drawn.
+  void LineTo(int x, int y);
+  // Fills with the brush colour (a clear brush fills nothing).
+  void FillRect(const TRect& r);
+  // The graphic at its own size, top-left at (x, y); a transparent graphic
+  // leaves the pixels of its key colour out.
+  void Draw(int x, int y, const TBitmap& graphic);
+  // The graphic stretched over r (smoothly); transparency as for Draw.
+  void StretchDraw(const TRect& r, const TBitmap& graphic);
+  // Plain copy of source's rectangle src to (x, y) of this canvas.
+  void CopyRect(int x, int y, const TBitmap& source, const TRect& src);
+
+private:
+  QRegion Clip(const TRect& area) const;
+  TBitmap& FOwner;
+  std::optional<QRegion> FClip;
+  TPoint FPenPos;
+};
+
+class TBitmap {
+public:
+  // A 32-bit bitmap, white, of the given size (0 x 0: no pixel memory).
+  TBitmap(int width = 0, int height = 0);
+  // Adopts an image as it was stored: its depth becomes the pixel format.
+  explicit TBitmap(const QImage& image, TPixelFormat format);
+  TBitmap(const TBitmap&) = delete;
+  TBitmap& operator=(const TBitmap&) = delete;
+
+  int Width() const { return FImage.width(); }
+  int Height() const { return FImage.height(); }
+  // New size; what fits is kept, new area is white.
+  void SetSize(int width, int height);
+  TPixelFormat PixelFormat() const { return FFormat; }
+  // Converts the pixels to the given depth (32 is the only one drawn on).
+  void SetPixelFormat(TPixelFormat format);
+  // Copies picture, depth and transparency of another bitmap.
+  void Assign(const TBitmap& other);
+
+  // Drawn transparently, every pixel of the bottom-left pixel's colour is left out.
+  bool Transparent = false;
+  // The key colour: the bottom-left pixel's colour; white for an empty bitmap.
+  TColor TransparentColor() const;
+
+  TCanvas& Canvas() { return FCanvas; }
+  // Row 0 is the top row; 32-bit rows are Width() * 4 bytes.
+  std::uint8_t* ScanLine(int row) { return FImage.scanLine(row); }
+  const std::uint8_t* ScanLine(int row) const { return FImage.constScanLine(row); }
+  // The pixels; 32-bit bitmaps are QImage::Format_RGB32.
+  QImage& Image() { return FImage; }
+  const QImage& Image() const { return FImage; }
+  bool Empty() const { return FImage.isNull(); }
+
+private:
+  QImage FImage;
+  TPixelFormat FFormat = TPixelFormat::pf32bit;
+  TCanvas FCanvas{*this};
+};
+
+// TRect (Right, Bottom outside) to QRect and back.
+inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+inline TRect ToTRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+// TColor ($00BBGGRR) to and from Qt colours.
+inline QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+inline TColor ToTColor(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }

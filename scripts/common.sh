@@ -1,0 +1,34 @@
+# Shared by the README's two commands: installs what the project needs on a fresh
+# Debian 12 machine (nothing when all is present) and configures and builds.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config clang
+  qt6-base-dev libjpeg62-turbo-dev libsdl2-dev libasound2-dev
+  fonts-comic-neue fonts-liberation2 fp-utils
+  libgtest-dev libgmock-dev libbenchmark-dev
+  pulseaudio pulseaudio-utils alsa-utils
+)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# build DIR [cmake options...]: configure once, then build incrementally.
+build() {
+  local dir="$1"; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
+  fi
+  cmake --build "$dir" -j2
+}
