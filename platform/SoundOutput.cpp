@@ -2,16 +2,23 @@
 
 #include <atomic>
 
+#include "platform/sdl/SdlSoundOutput.h"
+
 namespace {
-// Until a device player is installed the game is silent.
-class TSilentOutput final : public TSoundOutput {
-public:
-  void Stop() override {}
-  void Play(const std::string&, bool) override {}
-};
-TSilentOutput Silent;
-std::atomic<TSoundOutput*> Installed{&Silent};
+std::atomic<TSoundOutput*> Installed{nullptr};
+
+// The device player, opened on the first sound. It is never destroyed: sound
+// threads still in a pre-delay at program end may call it while static objects
+// are torn down, and the process's end closes the device anyway.
+TSoundOutput& DevicePlayer() {
+  static TSdlSoundOutput* player = new TSdlSoundOutput;
+  return *player;
+}
 }  // namespace
 
-void SetSoundOutput(TSoundOutput* output) { Installed.store(output ? output : &Silent); }
-TSoundOutput& SoundOutput() { return *Installed.load(); }
+void SetSoundOutput(TSoundOutput* output) { Installed.store(output); }
+
+TSoundOutput& SoundOutput() {
+  TSoundOutput* installed = Installed.load();
+  return installed != nullptr ? *installed : DevicePlayer();
+}
