@@ -1,0 +1,373 @@
+// The game and round loops: PlayGame, btnGoClick, the frame step, the speed test
+// and the drawing they share (banners, clock, start screen).
+#include <QApplication>
+
+#include "display/OverlayImage.h"
+#include "game/MainUnit.h"
+#include "game/RoundTiming.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/Random.h"
+
+void TForm1::Pause(int Ms) { ::Sleep(static_cast<std::uint32_t>(std::max(0, Ms))); }
+
+void TForm1::PlayGame() {
+  RestartBtn->hide();
+  ProcessMessages();
+  if (FQuit) return;
+  if (!FRestart) {
+    ExitBtn->hide();
+    if (AskPlayerName) AskPlayerName();
+  }
+  ProcessMessages();
+  FRestart = false;
+
+  // Start screen.
+  SetBarHeight(98);
+  ShowRadioGroups(true);
+  OptionsBtn->show();
+  HelpBtn->show();
+  ExitBtn->show();
+  SetCaption(Label1, QStringLiteral(" %1 ").arg(QLatin1String(ProductWord1)));
+  SetCaption(Label2, QStringLiteral(" %1 ").arg(QLatin1String(ProductWord2)));
+  Label2->move(Label1->x() + Label1->width(), Label2->y());
+  ProcessMessages();
+  Pause(300);
+  ++FGameCount;
+
+  FStartBalloon = NewBalloon(10, 0, 2, 5.0, 5);
+  {
+    TBalloon& b = *FStartBalloon;
+    const int dx = (b.FRect.Left + width() - b.FRect.Right) / 2 - b.FRect.Left;
+    const int dy = 20 - b.FRect.Top;
+    b.FRect.Offset(dx, dy);
+    b.FHitRect.Offset(dx, dy);
+  }
+  if (FGameCount == 1 && !FShelterBitmap) MakeShelterPicture(*FStartBalloon);
+  ShowBanner(QStringLiteral("Pick your settings."), QStringLiteral("Click the balloon, when you are ready."));
+  BaseImage1->DrawOnOverlay(FStartBalloon->FRect, *FStartBalloon->FImages[Random(3) + 1]);
+  BaseImage1->PresentOverlay();
+  do {
+    ::Sleep(100);
+    ProcessMessages();
+    if (FQuit) return;
+  } while (!FStartBalloon->FShot);
+
+  PlaySound(seLargeBalloonHit);
+  BaseImage1->DrawOnOverlay(FStartBalloon->FRect, *FStartBalloon->FShotImage);
+  BaseImage1->PresentOverlay();
+  RestartBtn->show();
+  ShowRadioGroups(false);
+  SetBarHeight(48);
+  OptionsBtn->hide();
+  HelpBtn->hide();
+  ProcessMessages();
+  Pause(500);
+  FStartBalloon.reset();
+
+  if (FGameCount == 1 && FShowInstructions) {
+    struct Banner { const char* l1; const char* l2; };
+    const Banner banners[] = {{"Watch the yellow frame", "for the problem."},
+                              {"Shoot all ", "wrong balloons"},
+                              {"Left click shoots,", "right click nukes."},
+                              {"Watch out for", "special balloons."}};
+    const int count = rgrpSpecial->ItemIndex() > 0 ? 4 : 3;
+    for (int i = 0; i < count; ++i) {
+      ShowBanner(QString::fromLatin1(banners[i].l1), QString::fromLatin1(banners[i].l2));
+      BaseImage1->PresentOverlay();
+      ProcessMessages();
+      if (FQuit || FRestart) return;
+      Pause(4000);
+    }
+  }
+  ProcessMessages();
+  if (FQuit || FRestart) return;
+
+  FGameScore = 0;
+  ShowBanner(QStringLiteral("Get ready for"), QStringLiteral("the first problem."));
+  BaseImage1->PresentOverlay();
+  Pause(1000);
+  PlaySound(seStart);
+  Pause(1000);
+
+  FRound = 1;
+  while (FRound <= 5) {
+    ProcessMessages();
+    if (!FQuit && !FRestart) {
+      const int w = FShelterBitmap ? FShelterBitmap->Width() : 0;
+      const int h = FShelterBitmap ? FShelterBitmap->Height() : 0;
+      FShelterRect = Rect(0, 0, w, h);
+      FShelterRect.Offset(Random(BaseImage1->width() - w), Random(BaseImage1->height() - h));
+      btnGoClick();
+      ProcessMessages();
+      if (FQuit) return;
+      if (FRestart) break;
+      if (FRound < 5) {
+        ShowBanner(QStringLiteral("Get ready for"), QStringLiteral("the next problem."));
+        BaseImage1->PresentOverlay();
+        Pause(1000);
+        PlaySound(seStart);
+        Pause(2000);
+      } else {
+        RestartBtn->hide();
+        ShowBanner(QStringLiteral("Your total Score:"), QString::number(FGameScore));
+        BaseImage1->PresentOverlay();
+        ProcessMessages();
+        if (FQuit) return;
+        Pause(4000);
+        if (GameOver) GameOver();
+      }
+    }
+    ++FRound;
+  }
+  for (TRadioGroup* g : {rgrpLevel, rgrpSpeed, rgrpSpecial}) g->setEnabled(true);
+}
+
+void TForm1::btnGoClick() {
+  const std::uint8_t op = ChooseOperation();
+  MakeProblem(op);
+  FOperation = op;
+  ProcessMessages();
+  if (FQuit || FRestart) return;
+  SetupRound();
+  FBalloonsDown = 0;
+  FRoundPoints = 0;
+  FRoundHits = 0;
+  Pause(2000);
+
+  if (!FAimCursorSet) {
+    QApplication::setOverrideCursor(FAimCursor);
+    FAimCursorSet = true;
+  }
+  KeyPreview = true;
+  for (int i = 1; i <= 10; ++i) BaseImage1->DrawOnOverlay(FBalloons[i]->FRect, *FBalloons[i]->FImages[FBalloons[i]->FFrame]);
+  BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
+  BaseImage1->PresentOverlay();
+  ProcessMessages();
+
+  FRoundRunning = true;
+  FRoundStart = timeGetTime();
+  while (FRoundRunning) {
+    FrameStep(FFramePeriod);
+    ProcessMessages();
+    if (FQuit || FRestart) break;
+  }
+  if (!FQuit && !FRestart) {
+    // The tail: balloons that went down keep falling; input does nothing now.
+    const std::uint32_t t = timeGetTime() + 800;
+    do {
+      FrameStep(FFramePeriod);
+      ProcessMessages();
+    } while (static_cast<std::int32_t>(t - timeGetTime()) >= 0);
+  }
+  if (FAimCursorSet) {
+    QApplication::restoreOverrideCursor();
+    FAimCursorSet = false;
+  }
+  if (!FQuit && !FRestart) {
+    if (FRightBalloonKept)
+      RoundScored();
+    else
+      RoundLost();
+  }
+  KeyPreview = false;
+  FreeBalloons();
+}
+
+void TForm1::SetupRound() {
+  FSoundQueue.clear();
+  const TRoundPace pace = RoundPace(FFrameTime, rgrpSpeed->ItemIndex());
+  FSpeed = pace.Speed;
+  FFramePeriod = pace.FramePeriod;
+  const int chance = SpecialChance(rgrpSpecial->ItemIndex());
+
+  const int k = Random(10) + 1;
+  {
+    const std::uint8_t colour = static_cast<std::uint8_t>(Random(4));
+    const std::uint8_t size = static_cast<std::uint8_t>(Random(3));
+    FBalloons[k] = NewBalloon(FAnswer, colour, size, FSpeed, chance);
+    if (FBalloons[k]->FSpiky) QueueSound(seKicher);
+  }
+  for (int i = 1; i <= 10; ++i) {
+    if (i == k) continue;
+    NewWrongBalloon(i, chance, static_cast<std::uint8_t>(Random(3)));
+    if (FBalloons[i]->FSpiky) QueueSound(seKicher);
+  }
+  // Large balloons in the highest slots: drawn last, tested first.
+  for (int i = 1; i <= 10; ++i)
+    for (int j = i + 1; j <= 10; ++j)
+      if (FBalloons[j]->FSize < FBalloons[i]->FSize) std::swap(FBalloons[i], FBalloons[j]);
+
+  const TShelterMotion m = ShelterMotion(FSpeed, width());
+  FShelterDX = m.DX;
+  FShelterDY = m.DY;
+  StartSoundThread();
+}
+
+void TForm1::MoveShelter() {
+  FShelterStep = !FShelterStep;
+  if (!FShelterStep) return;
+  FShelterRect.Offset(FShelterDX, FShelterDY);
+  // It turns only once it has left the playfield completely.
+  if (FShelterRect.Left >= BaseImage1->width()) FShelterDX = -FShelterDX;
+  if (FShelterRect.Right <= 0) FShelterDX = -FShelterDX;
+  if (FShelterRect.Bottom <= 0) FShelterDY = -FShelterDY;
+  if (FShelterRect.Top >= BaseImage1->height()) FShelterDY = -FShelterDY;
+}
+
+void TForm1::FrameStep(int APeriod) {
+  const std::uint32_t deadline = timeGetTime() + static_cast<std::uint32_t>(APeriod);
+  FSoundQueue.clear();
+  for (int i = 1; i <= 10; ++i) FBalloons[i]->Move();
+
+  // Spiky pops: every slot touched by some other slot's spiky balloon, once, ascending.
+  std::vector<int> popped;
+  for (int i = 1; i <= 10; ++i)
+    for (int j = 1; j <= 10; ++j)
+      if (j != i && FBalloons[j]->FSpiky && TBalloon::SpikyTouches(*FBalloons[i], *FBalloons[j])) {
+        popped.push_back(i);
+        break;
+      }
+  bool kept = true;
+  for (int i : popped) {
+    TBalloon& b = *FBalloons[i];
+    b.Burst();
+    if (kept && b.FNumber == FAnswer && !b.FRevive) kept = false;
+    static constexpr TSoundEvent hit[] = {seSmallBalloonHit, seMediumBalloonHit, seLargeBalloonHit};
+    QueueSound(hit[b.FSize]);
+    FRoundPoints += b.FPoints;
+    ++FBalloonsDown;
+    ++FRoundHits;
+    int flash = 0, hitNumber = 0;
+    SpecialHit(i, flash, hitNumber);
+    // The queue is not emptied between pops: a later thread replays earlier pops first.
+    StartSoundThread();
+    if (flash != 0) PanelFlash();
+  }
+  if (!popped.empty()) {
+    if (!kept)
+      EndRoundLost();
+    else if (FBalloonsDown >= 9 || timeGetTime() - FRoundStart >= 90000)
+      EndRoundKept();
+  }
+
+  for (int i = 1; i <= 10; ++i) {
+    const TBalloon& b = *FBalloons[i];
+    BaseImage1->DrawOnOverlay(b.FRect, b.FShot ? *b.FShotImage : *b.FImages[b.FFrame]);
+  }
+  MoveShelter();
+  BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
+  ProcessMessages();
+  if (FShowHit) {
+    if (const TImage* hit = FindImage(QStringLiteral("imgHit")); hit && hit->Graphic)
+      BaseImage1->DrawOnOverlay(Rect(FHitPoint.X - 16, FHitPoint.Y - 16, FHitPoint.X + 16, FHitPoint.Y + 16),
+                                *hit->Graphic);
+    FShowHit = false;
+  }
+  DrawClock();
+  BaseImage1->PresentOverlay();
+  // A signed difference (taken modulo 2^32, so the clock's wrap is harmless):
+  // a late frame never sleeps.
+  const std::int32_t left = static_cast<std::int32_t>(deadline - timeGetTime());
+  if (left > 0) ::Sleep(static_cast<std::uint32_t>(left));
+}
+
+void TForm1::EndRoundKept() {
+  FRoundTime = std::min<std::uint32_t>(timeGetTime() - FRoundStart, 90000);
+  FRoundRunning = false;
+  FRightBalloonKept = true;
+}
+
+void TForm1::EndRoundLost() {
+  FRoundRunning = false;
+  FRightBalloonKept = false;
+}
+
+void TForm1::FreeBalloons() {
+  for (auto& b : FBalloons) b.reset();
+}
+
+void TForm1::MakeShelterPicture(const TBalloon& model) {
+  if (!FShelterBitmap) FShelterBitmap = std::make_unique<TBitmap>();
+  FShelterBitmap->SetSize(Round(3.0L * model.FHitRect.Width()), Round(3.0L * model.FHitRect.Height()));
+  if (const TImage* img = FindImage(QStringLiteral("imgShelter")); img && img->Graphic)
+    FShelterBitmap->Canvas().StretchDraw(Rect(0, 0, FShelterBitmap->Width(), FShelterBitmap->Height()),
+                                         *img->Graphic);
+}
+
+void TForm1::SpeedTest() {
+  struct Guard {
+    TForm1* f;
+    ~Guard() { f->FreeBalloons(); }
+  } guard{this};
+  for (int i = 1; i <= 10; ++i) FBalloons[i] = NewBalloon(100, 0, 2, 5.0, 5);
+  MakeShelterPicture(*FBalloons[1]);
+  FShelterDX = 5;
+  FShelterDY = 5;
+  FShelterRect = Rect(0, 0, FShelterBitmap->Width(), FShelterBitmap->Height());
+  FShelterStep = true;
+  const std::uint32_t t0 = timeGetTime();
+  for (int n = 0; n < 200; ++n) {
+    for (int i = 1; i <= 10; ++i) FBalloons[i]->Move();
+    for (int i = 1; i <= 10; ++i) {
+      const TBalloon& b = *FBalloons[i];
+      BaseImage1->DrawOnOverlay(b.FRect, b.FShot ? *b.FShotImage : *b.FImages[b.FFrame]);
+    }
+    MoveShelter();
+    BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
+    BaseImage1->PresentOverlay();
+  }
+  FFrameTime = SpeedTestFrameTime(t0, timeGetTime());
+  if (FrameTimeWarns(FFrameTime) && ShowMessage) ShowMessage(SlowMachineWarning());
+}
+
+void TForm1::ShowBanner(const QString& Line1, const QString& Line2) {
+  if (OnBanner) OnBanner(Line1, Line2);
+  const int W = BaseImage1->width(), H = BaseImage1->height();
+  TCanvas& c = BaseImage1->BaseCanvas();
+  const int x1 = W / 2 - c.TextWidth(Line1) / 2;
+  const int y1 = H / 2 - c.TextHeight(Line1);
+  const int x2 = W / 2 - c.TextWidth(Line2) / 2;
+  const int y2 = H / 2;
+  BaseImage1->SetOverlayFont(c.Font);
+  BaseImage1->OverlayFont().SetSize(Round(static_cast<long double>(BaseImage1->Font().Size()) * W / 1152));
+  BaseImage1->OverlayFont().Color = 0x00D8EAFE;
+  BaseImage1->TextOnOverlay(x1 - 1, y1 - 1, Line1);
+  BaseImage1->TextOnOverlay(x2 - 1, y2 - 1, Line2);
+  BaseImage1->TextOnOverlay(x1 + 1, y1 + 1, Line1);
+  BaseImage1->TextOnOverlay(x2 + 1, y2 + 1, Line2);
+  BaseImage1->OverlayFont().Color = 206;
+  BaseImage1->TextOnOverlay(x1, y1, Line1);
+  BaseImage1->TextOnOverlay(x2, y2, Line2);
+}
+
+void TForm1::DrawClock() {
+  const std::uint32_t remaining = RemainingRoundTime(FRoundStart, timeGetTime());
+  BaseImage1->SetOverlayFont(FontDialog1Font);
+  BaseImage1->TextOnOverlay(10, 10, ClockText(remaining));
+  if (remaining == 0) {
+    FRoundRunning = false;
+    FRightBalloonKept = true;
+    FRoundTime = 90000;
+  }
+}
+
+void TForm1::RedrawStartScreen() {
+  if (!FStartBalloon) return;
+  ProcessMessages();
+  if (!FStartBalloon) return;  // the start balloon may have gone while messages ran
+  ShowBanner(QStringLiteral("Pick your settings."), QStringLiteral("Click the balloon, when you are ready."));
+  BaseImage1->DrawOnOverlay(FStartBalloon->FRect, *FStartBalloon->FImages[Random(3) + 1]);
+  BaseImage1->PresentOverlay();
+}
+
+void TForm1::BaseImage1OverlayPaint() {
+  BaseImage1->SetOverlayFont(FontDialog1Font);
+  BaseImage1->TextOnOverlay(BaseImage1->width() - 110, 10, QString::number(FRoundPoints));
+}
+
+void TForm1::BaseImage1Resize() {
+  if (const TImage* bg = FindImage(QStringLiteral("imgBackGround")); bg && bg->Graphic)
+    BaseImage1->BaseCanvas().StretchDraw(Rect(0, 0, BaseImage1->width(), BaseImage1->height()), *bg->Graphic);
+  BaseImage1->ResetOverlay();
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Plays the real game window headless on the virtual clock. Scripted input is
+// delivered from the message hook, that is at the points where the game pumps
+// messages, as a child's clicks and keys would arrive.
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "display/OverlayImage.h"
+#include "game/MainUnit.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/Random.h"
+
+class TGameHarness {
+public:
+  explicit TGameHarness(std::uint32_t seed = 1, int width = 1152, int height = 864) {
+    SetClock(&Clock);
+    RandSeed(seed);
+    Form = std::make_unique<TForm1>();
+    Form->setGeometry(0, 0, width, height);
+    Form->show();
+    Form->OnBanner = [this](const QString& a, const QString& b) {
+      Banners.push_back({a, b, timeGetTime()});
+    };
+    SetMessageHook([this] { Pump(); });
+    QCoreApplication::processEvents();
+  }
+  ~TGameHarness() {
+    SetMessageHook({});
+    Form.reset();
+    SetClock(nullptr);
+  }
+
+  struct TBannerSeen {
+    QString Line1, Line2;
+    std::uint32_t At;
+  };
+
+  TVirtualClock Clock;
+  std::unique_ptr<TForm1> Form;
+  std::vector<TBannerSeen> Banners;
+  // Called at every message pump; return true when done (it is then removed).
+  std::vector<std::function<bool()>> Script;
+
+  // A left or right click on the playfield at (x, y), with modifiers.
+  void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton,
+             Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::mouseClick(Form->BaseImage1, button, mods, QPoint(x, y));
+  }
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Form.get(), static_cast<Qt::Key>(key), mods); }
+  // Clicks the start balloon's middle once it is on the start screen.
+  void ShootStartBalloon() {
+    Script.push_back([this] {
+      if (!Form->FStartBalloon || Form->FStartBalloon->FShot) return false;
+      const TRect& r = Form->FStartBalloon->FHitRect;
+      Click((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+      return true;
+    });
+  }
+  bool SawBanner(const QString& line1) const {
+    for (const auto& b : Banners)
+      if (b.Line1 == line1) return true;
+    return false;
+  }
+  int CountBanner(const QString& line1) const {
+    int n = 0;
+    for (const auto& b : Banners) n += b.Line1 == line1;
+    return n;
+  }
+
+private:
+  void Pump() {
+    // Copy: a step may add further steps.
+    for (size_t i = 0; i < Script.size();) {
+      auto step = Script[i];
+      if (step())
+        Script.erase(Script.begin() + static_cast<long>(i));
+      else
+        ++i;
+    }
+  }
+};
