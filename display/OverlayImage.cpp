@@ -1,0 +1,338 @@
+#include "display/OverlayImage.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "display/GraphicsRoutines.h"
+
+namespace {
+
+// Clears a flag when the scope ends, also when an exception passes through.
+class TFlagReset {
+public:
+  explicit TFlagReset(bool& flag) : FFlag(flag) {}
+  ~TFlagReset() { FFlag = false; }
+  TFlagReset(const TFlagReset&) = delete;
+  TFlagReset& operator=(const TFlagReset&) = delete;
+
+private:
+  bool& FFlag;
+};
+
+std::optional<TMouseButton> ButtonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return mbLeft;
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+  TShiftState s;
+  if (modifiers & Qt::ShiftModifier) s.Include(ssShift);
+  if (modifiers & Qt::AltModifier) s.Include(ssAlt);
+  if (modifiers & Qt::ControlModifier) s.Include(ssCtrl);
+  if (buttons & Qt::LeftButton) s.Include(ssLeft);
+  if (buttons & Qt::RightButton) s.Include(ssRight);
+  if (buttons & Qt::MiddleButton) s.Include(ssMiddle);
+  return s;
+}
+
+TOverlayImage::TOverlayImage(QWidget* parent)
+    : QWidget(parent), FBitmap(std::make_unique<TBitmap>(width(), height())) {
+  // The control paints every pixel of its area itself, so the parent must not
+  // erase under it first: that erase would flicker between frames.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAutoFillBackground(false);
+  setMouseTracking(true);
+}
+
+TOverlayImage::~TOverlayImage() = default;
+
+// ---- properties ------------------------------------------------------------
+
+void TOverlayImage::SetBitmap(const TBitmap& value) {
+  FBitmap->Assign(value);
+  FBitmap->SetPixelFormat(TPixelFormat::pf32bit);
+  // A picture that calls itself 32-bit may still hold another Qt format (one
+  // adopted as stored); the paint path must never convert per frame.
+  QImage& image = FBitmap->Image();
+  if (!image.isNull() && image.format() != QImage::Format_RGB32)
+    image = image.convertToFormat(QImage::Format_RGB32);
+  BaseChanged();
+}
+
+TCanvas& TOverlayImage::BaseCanvas() {
+  TCanvas& canvas = FBitmap->Canvas();
+  canvas.SetClipRegion(std::nullopt);
+  return canvas;
+}
+
+TFont& TOverlayImage::OverlayFont() {
+  EnsureOverlayBuffer();
+  return FOverlay->Canvas().Font;
+}
+
+void TOverlayImage::SetOverlayFont(const TFont& value) {
+  EnsureOverlayBuffer();
+  FOverlay->Canvas().Font = value;
+}
+
+TBrush& TOverlayImage::OverlayBrush() {
+  EnsureOverlayBuffer();
+  return FOverlay->Canvas().Brush;
+}
+
+TCanvas& TOverlayImage::OverlayCanvas() {
+  EnsureOverlayBuffer();
+  TCanvas& canvas = FOverlay->Canvas();
+  canvas.SetClipRegion(FFrameRegion);
+  return canvas;
+}
+
+// ---- frame operations --------------------------------------------------------
+
+void TOverlayImage::AddChangedRegion(std::optional<QRegion> region) {
+  if (!region) return;
+  if (FFrameRegion) {
+    *FFrameRegion += *region;
+  } else if (!FFrameOpen) {
+    FFrameRegion = std::move(region);
+  }
+  // Otherwise the frame was opened without a record (around OnOverlayPaint),
+  // which already stands for the whole control: a rectangle cannot narrow it.
+}
+
+void TOverlayImage::BeginOverlayFrame() {
+  if (FFrameOpen) return;
+  FFrameOpen = true;
+  EnsureOverlayBuffer();
+  TCanvas& canvas = FOverlay->Canvas();
+  // Restoring only the previous frame's area erases exactly what it drew.
+  canvas.SetClipRegion(FLastRegion);
+  canvas.CopyRect(0, 0, *FBitmap, ToTRect(WholeRect()));
+  FOverlayShown = false;
+}
+
+void TOverlayImage::DrawOnOverlay(const TRect& rectangle, const TBitmap& graphic) {
+  AddChangedRegion(QRegion(ToQRect(rectangle)));
+  BeginOverlayFrame();
+  OverlayCanvas().Draw(rectangle.Left, rectangle.Top, graphic);
+}
+
+void TOverlayImage::TextOnOverlay(int x, int y, const QString& text) {
+  const TCanvas& measure = OverlayCanvas();
+  const int w = measure.TextWidth(text);
+  const int h = measure.TextHeight(text);
+  AddChangedRegion(QRegion(x, y, w, h));
+  BeginOverlayFrame();
+  OverlayCanvas().TextOut(x, y, text);
+}
+
+void TOverlayImage::BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap) {
+  EnsureOverlayBuffer();
+  const int w = rectangle.Width();
+  const int h = rectangle.Height();
+  const bool blend = !rectangle.IsEmpty();
+  if (blend) {
+    FBlendUnder.SetSize(w, h);
+    FBlendResult.SetSize(w, h);
+    // Read before the frame opens: as the first call of a frame this is what
+    // the previous frame drew under the rectangle, not the bare background.
+    FBlendUnder.Canvas().SetClipRegion(std::nullopt);
+    FBlendUnder.Canvas().CopyRect(0, 0, *FOverlay, rectangle);
+    BlendBitmaps(FBlendUnder, bitmap, FBlendResult, weight, 0, 0, 0, 0, w, h);
+  }
+  AddChangedRegion(QRegion(ToQRect(rectangle)));
+  BeginOverlayFrame();
+  if (blend) OverlayCanvas().CopyRect(rectangle.Left, rectangle.Top, FBlendResult, Rect(0, 0, w, h));
+}
+
+void TOverlayImage::PresentOverlay() {
+  EnsureOverlayBuffer();
+  FFrameOpen = true;
+  if (OnOverlayPaint) OnOverlayPaint(this);
+
+  // The screen needs what the previous frame drew (now erased in the buffer)
+  // and what this frame drew; if either is unknown, everything.
+  QRegion screen = WholeRect();
+  if (FLastRegion && FFrameRegion) screen &= *FLastRegion + *FFrameRegion;
+  FLastRegion.reset();
+
+  FPresentedRegion = QRegion();
+  {
+    FPresenting = true;
+    TFlagReset reset(FPresenting);
+    repaint(screen);  // synchronous: the screen shows the frame when we return
+  }
+
+  FLastRegion = std::move(FFrameRegion);
+  FFrameRegion.reset();
+  FFrameOpen = false;
+  FOverlayShown = true;
+}
+
+void TOverlayImage::ResetOverlay() {
+  FOverlayShown = false;
+  FLastRegion = QRegion(WholeRect());
+  repaint();
+}
+
+void TOverlayImage::BaseChanged() {
+  if (FBaseNotifySuspended) return;
+  // A paint in progress shows the changed picture already; Qt cannot start
+  // another paint inside it.
+  if (FPainting) return;
+  if (FLastRegion) FLastRegion = QRegion(0, 0, FBitmap->Width(), FBitmap->Height());
+  FOverlayShown = false;
+  update();
+}
+
+void TOverlayImage::Loaded() {
+  FBufferWidth = width();
+  FBufferHeight = height();
+  // Qt reports the size of a hidden widget only when it is shown, so the
+  // pictures may not have followed the owner's set-up yet.
+  ResizeBuffers();
+  FillBase(BaseCanvas(), Brush().Color);
+  BaseChanged();
+}
+
+// ---- lower-level operations --------------------------------------------------
+
+void TOverlayImage::EnsureOverlayBuffer() {
+  if (!FOverlay) FOverlay = std::make_unique<TBitmap>(width(), height());
+}
+
+void TOverlayImage::ResizeBuffers() {
+  if (FOverlay) {
+    // Discard the old frame entirely: the next frame restores everything.
+    FOverlay->SetSize(0, 0);
+    FOverlay->SetSize(FBufferWidth, FBufferHeight);
+  }
+  if (FBitmap) {
+    FBitmap->SetSize(FBufferWidth, FBufferHeight);
+    BaseChanged();
+  }
+}
+
+void TOverlayImage::RecordPosition() {
+  if (!parentWidget()) return;
+  FPosLeft = x();
+  FPosTop = y();
+}
+
+void TOverlayImage::FillBase(TCanvas& canvas, TColor colour) {
+  canvas.Brush.Color = colour;
+  // Choosing a colour to fill with means a solid fill, as it does for the
+  // toolkit brush this follows.
+  canvas.Brush.Style = TBrushStyle::bsSolid;
+  canvas.FillRect(Rect(0, 0, width(), height()));
+}
+
+// ---- Qt events ---------------------------------------------------------------
+
+void TOverlayImage::WindowPosChanged() {
+  // Unlike a windowless control a widget may have no parent; its size still
+  // decides the pictures' size.
+  if (width() != FBufferWidth || height() != FBufferHeight) {
+    FBufferWidth = width();
+    FBufferHeight = height();
+    ResizeBuffers();
+    FLastRegion = QRegion(WholeRect());
+    FFrameOpen = false;
+    FOverlayShown = false;
+  }
+  RecordPosition();
+}
+
+void TOverlayImage::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  WindowPosChanged();
+}
+
+void TOverlayImage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  WindowPosChanged();
+  if (OnResize) OnResize(this);
+}
+
+void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const QRegion& area) const {
+  // Both pictures are RGB32 like the backing store: a plain per-rectangle copy
+  // with no pixel conversion and no blending.
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  const QRegion visible = area & WholeRect() & picture.Image().rect();
+  for (const QRect& r : visible) painter.drawImage(r.topLeft(), picture.Image(), r);
+}
+
+void TOverlayImage::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  if (FPresenting) {
+    const QRegion area = event->region() & WholeRect();
+    ShowPicture(painter, *FOverlay, area);
+    FPresentedRegion += area.translated(FPosLeft, FPosTop);
+    return;
+  }
+  Paint(painter, event->region());
+}
+
+void TOverlayImage::Paint(QPainter& painter, const QRegion& area) {
+  if (FPainting) return;
+  FPainting = true;
+  TFlagReset reset(FPainting);
+  if (OnOverlayPaint) {
+    EnsureOverlayBuffer();
+    // Limited by the clip last selected on the overlay canvas: inside an open
+    // frame that is its recorded area, whose drawing is lost for this frame.
+    FOverlay->Canvas().CopyRect(0, 0, *FBitmap, ToTRect(WholeRect()));
+    FFrameOpen = true;
+    OnOverlayPaint(this);
+    FFrameOpen = false;
+    ShowPicture(painter, *FOverlay, area);
+  } else if (FOverlayShown && FOverlay) {
+    ShowPicture(painter, *FOverlay, area);
+  } else {
+    ShowPicture(painter, *FBitmap, area);
+  }
+}
+
+void TOverlayImage::MouseDown(QMouseEvent* event, bool doubleClick) {
+  const std::optional<TMouseButton> button = ButtonOf(event->button());
+  if (!OnMouseDown || !button) return;
+  TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
+  if (doubleClick) shift.Include(ssDouble);
+  const QPoint p = event->position().toPoint();
+  OnMouseDown(this, *button, shift, p.x(), p.y());
+}
+
+void TOverlayImage::mousePressEvent(QMouseEvent* event) { MouseDown(event, false); }
+
+void TOverlayImage::mouseDoubleClickEvent(QMouseEvent* event) { MouseDown(event, true); }
+
+void TOverlayImage::mouseReleaseEvent(QMouseEvent* event) {
+  const std::optional<TMouseButton> button = ButtonOf(event->button());
+  if (!OnMouseUp || !button) return;
+  const QPoint p = event->position().toPoint();
+  OnMouseUp(this, *button, ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+void TOverlayImage::mouseMoveEvent(QMouseEvent* event) {
+  if (!OnMouseMove) return;
+  const QPoint p = event->position().toPoint();
+  OnMouseMove(this, ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+void TOverlayImage::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TOverlayImage::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  if (OnMouseLeave) OnMouseLeave(this);
+}

@@ -1,0 +1,211 @@
+#pragma once
+// The playfield control: a base picture that holds the background and an
+// overlay buffer on which every animation frame is composed over a copy of it.
+// Each drawing call records the rectangle it touches; a present copies to the
+// screen only the union of what this frame and the previous frame touched, so
+// moving sprites are erased at their old places and drawn at their new ones
+// without flicker and without copying the whole playfield.
+//
+// A frame: DrawOnOverlay / BlendOnOverlay / TextOnOverlay calls (the first one
+// restores the base picture over the previous frame's area), then one
+// PresentOverlay.
+//
+// Coordinates are the control's pixels, origin at its top-left corner. TRect
+// has Right and Bottom outside. A region of std::nullopt ("none") stands for
+// the whole control. All members are used on the GUI thread only.
+#include <QRegion>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "display/Bitmap.h"
+#include "display/ShiftState.h"
+#include "platform/Types.h"
+
+class TOverlayImage;
+
+using TNotifyEvent = std::function<void(TOverlayImage* Sender)>;
+// X, Y: the mouse position in the control's coordinates.
+using TMouseEvent =
+    std::function<void(TOverlayImage* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TOverlayImage* Sender, TShiftState Shift, int X, int Y)>;
+
+// The modifier keys and held mouse buttons of a Qt input event as a TShiftState
+// (ssDouble is never set here; the double-click handler adds it).
+TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
+
+class TOverlayImage : public QWidget {
+  Q_OBJECT
+public:
+  // The base picture is created at the widget's current size (32 bits per
+  // pixel, white); the overlay buffer only when first needed. The widget paints
+  // opaquely: nothing is painted under it.
+  explicit TOverlayImage(QWidget* parent = nullptr);
+  ~TOverlayImage() override;
+
+  // ---- events (the sender is this control; empty: not assigned) ----
+  // Called inside every present and every repaint of the control, with a frame
+  // open: its drawing calls become part of the screen update and restore
+  // nothing. Exceptions pass on (from PresentOverlay with the frame still open).
+  TNotifyEvent OnOverlayPaint;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  // After every change of the control's size, once the pictures have their new
+  // size (the handler normally redraws BaseCanvas and calls ResetOverlay).
+  TNotifyEvent OnResize;
+  // A press of the left, right or middle button; the second press of a double
+  // click arrives here too, with ssDouble in Shift.
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+
+  // ---- properties ----
+  // The base picture itself (owned by the control). After drawing on it
+  // directly, call BaseChanged().
+  TBitmap& Bitmap() { return *FBitmap; }
+  // Copies value (picture, depth, transparency) into the base picture, makes it
+  // 32 bits per pixel and reports the change (see BaseChanged).
+  void SetBitmap(const TBitmap& value);
+  // Pen, brush and font of the base picture's canvas.
+  TPen& Pen() { return FBitmap->Canvas().Pen; }
+  void SetPen(const TPen& value) { FBitmap->Canvas().Pen = value; }
+  TBrush& Brush() { return FBitmap->Canvas().Brush; }
+  void SetBrush(const TBrush& value) { FBitmap->Canvas().Brush = value; }
+  TFont& Font() { return FBitmap->Canvas().Font; }
+  void SetFont(const TFont& value) { FBitmap->Canvas().Font = value; }
+
+  // The base picture's canvas with its clip removed. What is drawn there is the
+  // background of every later frame; call BaseChanged() (or, after
+  // SuspendBaseNotify, ResetOverlay()) once the drawing is done.
+  TCanvas& BaseCanvas();
+  // The overlay canvas's font and brush (creating the overlay buffer). The
+  // brush's style decides whether TextOnOverlay fills the text's cell.
+  TFont& OverlayFont();
+  void SetOverlayFont(const TFont& value);
+  TBrush& OverlayBrush();
+  // The overlay canvas, clipped to the open frame's recorded area (none: no
+  // clip). Does not open a frame.
+  TCanvas& OverlayCanvas();
+
+  // ---- frame operations ----
+  // Draws graphic at its own size with its top-left corner at
+  // (rectangle.Left, rectangle.Top), its transparency honoured. The rectangle
+  // is what the frame records; the graphic is clipped to the frame's recorded
+  // area, not stretched. An empty rectangle opens the frame and records nothing.
+  void DrawOnOverlay(const TRect& rectangle, const TBitmap& graphic);
+  // Writes text with the top-left of its cell at (x, y) in the overlay font and
+  // brush; records the text's cell.
+  void TextOnOverlay(int x, int y, const QString& text);
+  // Mixes the top-left rectangle-sized block of bitmap into the rectangle, byte
+  // by byte: result = (under * weight + bitmap * (256 - weight)) / 256 for a
+  // weight of 0..256 (0: the bitmap as it is; 256: the rectangle unchanged).
+  // "Under" is read before the frame opens, so as the first call of a frame it
+  // is what the previous frame drew. bitmap is made 32 bits per pixel.
+  void BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
+  // Ends the frame: OnOverlayPaint, then the union of the previous and this
+  // frame's recorded areas (the whole control when either is none) is copied
+  // from the overlay buffer to the screen before the call returns.
+  void PresentOverlay();
+  // Makes the next frame restore and show the whole control, and repaints the
+  // control at once.
+  void ResetOverlay();
+
+  // Reports a change of the base picture: the next present shows the whole
+  // control and a repaint is scheduled. Does nothing while the control is
+  // painting (that paint already shows the change) and after SuspendBaseNotify.
+  void BaseChanged();
+  // From now on neither BaseChanged() nor the control's own changes of the base
+  // picture (SetBitmap, resizing, Loaded) schedule repaints; the owner calls
+  // ResetOverlay() after redrawing the background. Cannot be undone.
+  void SuspendBaseNotify() { FBaseNotifySuspended = true; }
+
+  // For the owner, once its set-up has given the control its size: makes both
+  // pictures the control's size and fills the base picture with the base
+  // brush's colour.
+  void Loaded();
+
+  // ---- lower-level operations, used by the ones above ----
+  // Adds region to the frame's recorded area. none: nothing happens. If nothing
+  // is recorded yet: with no frame open the region becomes the recorded area;
+  // with a frame open (opened without a record, which counts as the whole
+  // control) the region is dropped.
+  void AddChangedRegion(std::optional<QRegion> region);
+  // Opens the frame unless it is open: restores the base picture over the
+  // previous frame's area (none: everything) on the overlay buffer.
+  void BeginOverlayFrame();
+  // Creates the overlay buffer at the control's size if it does not exist.
+  void EnsureOverlayBuffer();
+  // Gives both pictures the size BufferWidth() x BufferHeight(); the overlay
+  // buffer loses its contents, the base picture keeps what fits.
+  virtual void ResizeBuffers();
+  // Records the control's position in its parent (only when it has a parent).
+  void RecordPosition();
+  // Fills (0, 0, width, height) of canvas with colour (a solid fill).
+  void FillBase(TCanvas& canvas, TColor colour);
+
+  // ---- state, read-only ----
+  int BufferWidth() const { return FBufferWidth; }
+  int BufferHeight() const { return FBufferHeight; }
+  // nullptr until first needed.
+  const TBitmap* OverlayBuffer() const { return FOverlay.get(); }
+  bool Painting() const { return FPainting; }
+  bool FrameOpen() const { return FFrameOpen; }
+  bool OverlayShown() const { return FOverlayShown; }
+  const std::optional<QRegion>& LastRegion() const { return FLastRegion; }
+  const std::optional<QRegion>& FrameRegion() const { return FFrameRegion; }
+  int PosLeft() const { return FPosLeft; }
+  int PosTop() const { return FPosTop; }
+  // What the last PresentOverlay copied to the screen, in the parent's
+  // coordinates (moved by the recorded position); empty when it copied nothing
+  // (a hidden control).
+  const QRegion& LastPresentedRegion() const { return FPresentedRegion; }
+
+protected:
+  // Paints the control onto painter (origin at the control's top-left),
+  // limited to area. Does nothing while a paint runs. With OnOverlayPaint: the
+  // base picture is restored on the overlay buffer (limited by the overlay
+  // canvas's current clip), OnOverlayPaint runs in an open frame and the
+  // overlay buffer is shown; otherwise the overlay buffer if the screen shows
+  // it, else the base picture. Changes neither region nor OverlayShown().
+  virtual void Paint(QPainter& painter, const QRegion& area);
+
+  void paintEvent(QPaintEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+private:
+  // Reaction to every move or size change of the control.
+  void WindowPosChanged();
+  QRect WholeRect() const { return QRect(0, 0, FBufferWidth, FBufferHeight); }
+  // Copies the parts of picture inside area to painter, without conversion.
+  void ShowPicture(QPainter& painter, const TBitmap& picture, const QRegion& area) const;
+  void MouseDown(QMouseEvent* event, bool doubleClick);
+
+  std::unique_ptr<TBitmap> FBitmap;  // never null
+  int FBufferWidth = 0;
+  int FBufferHeight = 0;
+  std::unique_ptr<TBitmap> FOverlay;  // null until EnsureOverlayBuffer
+  bool FPainting = false;
+  bool FFrameOpen = false;
+  bool FOverlayShown = false;
+  std::optional<QRegion> FLastRegion;   // none: the whole control
+  std::optional<QRegion> FFrameRegion;  // none: nothing recorded yet
+  int FPosLeft = 0;
+  int FPosTop = 0;
+
+  bool FBaseNotifySuspended = false;
+  // Set while PresentOverlay's synchronous repaint runs: paintEvent then copies
+  // the overlay buffer and nothing else.
+  bool FPresenting = false;
+  QRegion FPresentedRegion;
+  // Scratch pictures of BlendOnOverlay, kept so a frame allocates nothing.
+  TBitmap FBlendUnder;
+  TBitmap FBlendResult;
+};
