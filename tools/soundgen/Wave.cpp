@@ -24,7 +24,9 @@ void Put32(TBytes& b, std::uint32_t v) {
   Put16(b, v & 0xFFFF);
   Put16(b, v >> 16);
 }
-void PutTag(TBytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void PutTag(TBytes& b, const char* tag) {
+  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(tag[i]));
+}
 void PutChunk(TBytes& b, const char* tag, const TBytes& body) {
   PutTag(b, tag);
   Put32(b, std::uint32_t(body.size()));
