@@ -1,0 +1,244 @@
+#include "game/Balloon.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/Random.h"
+
+namespace {
+
+const char* const ColourNames[] = {"Red", "Yellow", "Aqua", "Lime"};
+
+// The playfield size the balloon pictures and speeds were designed for.
+constexpr long double DesignWidth = 1152;
+
+// Draws a looked-up picture over the whole bitmap, if there is one.
+void StretchLookedUp(TBitmap& target, const TImageLookup& lookup, std::uint8_t colour, int index) {
+  const TBitmap* picture = lookup ? lookup(colour, index) : nullptr;
+  if (picture) target.Canvas().StretchDraw(Rect(0, 0, target.Width(), target.Height()), *picture);
+}
+
+// A badge is keyed on its own white background whatever flag it was stored
+// with, so it never hides the balloon behind it. The window's picture is
+// shared and read-only: the key is switched on for a cheap shallow copy.
+void StretchBadge(TBitmap& target, const TBitmap* badge) {
+  if (!badge) return;
+  TBitmap keyed;
+  keyed.Assign(*badge);
+  keyed.Transparent = true;
+  target.Canvas().StretchDraw(Rect(0, 0, target.Width(), target.Height()), keyed);
+}
+
+}  // namespace
+
+QString BalloonImageName(std::uint8_t Colour, int Index) {
+  if (Colour > 3) return QString();
+  return QStringLiteral("img") + QLatin1String(ColourNames[Colour]) + QString::number(Index);
+}
+
+QString ShotImageName(std::uint8_t Colour) {
+  if (Colour > 3) return QString();
+  return QStringLiteral("img") + QLatin1String(ColourNames[Colour]) + QStringLiteral("Shot");
+}
+
+int SpecialChance(int ItemIndex) { return ItemIndex * (ItemIndex + 1); }
+
+TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
+                   const TImageLookup& GetShot, const TRect& Area, double Speed, int Chance,
+                   const TBadgePictures& Badges)
+    // The kind is drawn here, before any other draw of the balloon, so that
+    // the draws of a seeded game come in the same order every time.
+    : TBalloon(ANumber, Colour, Size, GetImage, GetShot, Area, Speed, DrawKind(Chance), Badges) {}
+
+TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
+                   const TImageLookup& GetShot, const TRect& Area, double Speed, bool Bonus, bool Revive,
+                   bool Spiky, const TBadgePictures& Badges)
+    : TBalloon(ANumber, Colour, Size, GetImage, GetShot, Area, Speed, TKind{Bonus, Revive, Spiky}, Badges) {}
+
+TBalloon::TKind TBalloon::DrawKind(int Chance) {
+  TKind kind;
+  kind.Bonus = Random(80) < Chance;
+  kind.Spiky = Random(1500) < Chance;
+  if (kind.Bonus && Random(20) < 8) {
+    kind.Revive = true;
+    kind.Bonus = false;
+  }
+  return kind;
+}
+
+TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
+                   const TImageLookup& GetShot, const TRect& Area, double Speed, TKind Kind,
+                   const TBadgePictures& Badges) {
+  FNumber = ANumber;
+  FSize = Size;
+  FColour = Colour;
+  FArea = Area;
+  FBonus = Kind.Bonus;
+  FRevive = Kind.Revive;
+  FSpiky = Kind.Spiky;
+  FShot = false;
+
+  FPoints = FSize == 0 ? 10 : FSize == 1 ? 8 : 6;
+  if (FBonus) FPoints += 25;
+  if (FSpiky) FPoints += 5;
+
+  // Sizes come from the width alone, so a wide screen gets bigger balloons.
+  FScale = static_cast<float>((FArea.Right - FArea.Left) / DesignWidth);
+  const int w = Round(std::sqrt(static_cast<long double>((FSize + 1) * 3136)) * FScale);
+  const int h = Round(w * 1.25L);
+
+  FRect.Left = FArea.Left + Random(FArea.Width() - w);
+  FRect.Top = FArea.Top + Random(FArea.Height() - h);
+  FRect.Right = FRect.Left + w;
+  FRect.Bottom = FRect.Top + h;
+  FX = static_cast<float>(FRect.Left);
+  FY = static_cast<float>(FRect.Top);
+
+  const int i = Round(5.0L * FScale);
+  FHitRect = Rect(FRect.Left + i, FRect.Top + i, FRect.Right - i, FRect.Bottom - h / 5 - i);
+
+  RenderPictures(GetImage, GetShot, Badges, w, h);
+
+  FFrame = Random(3) + 1;
+  FAnimDelay = 5;
+  FAnimTick = 0;
+
+  FSpeed = static_cast<float>(std::sqrt((FSize + 2) / 3.0L) * Speed * FScale);
+
+  // The horizontal sign is drawn first.
+  const int hSign = 2 * Random(2) - 1;
+  const int vSign = 2 * Random(2) - 1;
+  NewDirection(hSign, vSign);
+}
+
+void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& GetShot,
+                              const TBadgePictures& Badges, int w, int h) {
+  const QString number = QString::number(FNumber);
+  for (int n = 1; n <= 3; ++n) {
+    auto picture = std::make_unique<TBitmap>(w, h);
+    StretchLookedUp(*picture, GetImage, FColour, n);
+    picture->Transparent = true;
+    TCanvas& canvas = picture->Canvas();
+
+    if (FSpiky) {
+      // Short silver strokes pointing outwards, scattered over the round upper
+      // part; every picture gets its own scatter, so the spikes shimmer.
+      const int c = w / 2;
+      canvas.Pen.Color = clSilver;
+      for (int k = 0; k < 400; ++k) {
+        const long double rho = Random() * static_cast<long double>(w / 2 - 3);
+        const long double angle = Random(360) * (std::numbers::pi_v<long double> / 180);
+        const long double cs = std::cos(angle), sn = std::sin(angle);
+        canvas.MoveTo(c + Round(rho * cs), c + Round(rho * sn));
+        canvas.LineTo(c + Round(1.2L * rho * cs), c + Round(1.2L * rho * sn));
+      }
+    }
+
+    canvas.Font.Name = QStringLiteral("ComicSansMS");
+    canvas.Font.SetSize(Round((3 * FSize + 14) * static_cast<long double>(FScale)));
+    canvas.Font.Bold = true;
+    const int tw = canvas.TextWidth(number);
+    const int th = canvas.TextHeight(number);
+    const int x = w / 2 - tw / 2;
+    const int y = h / 3 - th / 3;
+
+    if (FBonus) StretchBadge(*picture, Badges.Bonus);
+    if (FRevive) StretchBadge(*picture, Badges.Revive);
+    if (FSpiky) StretchBadge(*picture, Badges.Spiky);
+
+    // A silver halo keeps the black number readable on every balloon colour.
+    canvas.Brush.Style = TBrushStyle::bsClear;
+    canvas.Font.Color = clSilver;
+    canvas.TextOut(x + 1, y + 1, number);
+    canvas.TextOut(x - 1, y + 1, number);
+    canvas.TextOut(x + 1, y - 1, number);
+    canvas.TextOut(x - 1, y - 1, number);
+    canvas.Font.Color = clBlack;
+    canvas.TextOut(x, y, number);
+
+    FImages[n] = std::move(picture);
+  }
+
+  FShotImage = std::make_unique<TBitmap>(w, h);
+  FShotImage->SetPixelFormat(TPixelFormat::pf32bit);
+  FShotImage->Transparent = true;
+  StretchLookedUp(*FShotImage, GetShot, FColour, 0);
+  TCanvas& canvas = FShotImage->Canvas();
+  const QString points = QString::number(FPoints);
+  canvas.Font.Name = QStringLiteral("ComicSansMS");
+  canvas.Font.SetSize(Round((3 * FSize + 13) * static_cast<long double>(FScale)));
+  canvas.Font.Bold = false;
+  canvas.Font.Color = FBonus ? clRed : clGray;
+  canvas.Brush.Style = TBrushStyle::bsClear;
+  const int tw = canvas.TextWidth(points);
+  const int th = canvas.TextHeight(points);
+  canvas.TextOut(w / 2 - tw / 2, (h - th) / 2, points);
+}
+
+void TBalloon::NewDirection(int HSign, int VSign) {
+  // Without speed or a horizontal sign no draw could ever give a velocity
+  // with both parts non-zero: the loop below would never end.
+  if (!(FSpeed > 0) || HSign == 0) {
+    FVX = 0;
+    FVY = 0;
+    return;
+  }
+  const long double m = VSign < 0 ? FSpeed * 0.8L : FSpeed * 1.6L;
+  do {
+    FVX = static_cast<float>(Random() * HSign * m);
+    if (std::fabs(FVX) >= FSpeed)
+      FVY = 0;
+    else
+      FVY = static_cast<float>(std::sqrt(m * m - static_cast<long double>(FVX) * FVX) * VSign);
+  } while (FVX == 0 || FVY == 0);
+}
+
+void TBalloon::Move() {
+  // The sums are carried out in extended precision and stored as Single, so
+  // that a seeded game follows the same paths on every machine.
+  FVX = static_cast<float>(FVX - FVX * 0.0001L);
+  FX = static_cast<float>(static_cast<long double>(FX) + FVX);
+  if (FShot)
+    FVY = static_cast<float>(FVY + static_cast<long double>(FScale) - FVY * 0.0001L);
+  else
+    FVY = static_cast<float>(FVY - 0.008L * FSpeed - FVY * 0.0001L);
+  FY = static_cast<float>(static_cast<long double>(FY) + FVY);
+
+  const int dx = Round(FX) - FRect.Left;
+  const int dy = Round(FY) - FRect.Top;
+  FRect.Offset(dx, dy);
+  FHitRect.Offset(dx, dy);
+
+  if (FAnimTick == FAnimDelay) FFrame = ((FFrame + 2 * Random(2) - 2) + 300) % 3 + 1;
+  FAnimTick = FAnimTick % FAnimDelay + 1;
+
+  if (FShot) return;
+  // A balloon turns only once its hit box is wholly outside, so it spends a
+  // little time out of view; only the first edge found counts.
+  if (FHitRect.Left >= FArea.Right)
+    NewDirection(-1, SignOf(FVY));
+  else if (FHitRect.Right <= FArea.Left)
+    NewDirection(+1, SignOf(FVY));
+  else if (FHitRect.Bottom <= FArea.Top)
+    NewDirection(SignOf(FVX), +1);
+  else if (FHitRect.Top >= FArea.Bottom)
+    NewDirection(SignOf(FVX), -1);
+}
+
+bool TBalloon::HitTest(int X, int Y, const TRect& Exclude) {
+  if (FShot) return false;
+  if (!FHitRect.StrictlyContains(X, Y)) return false;
+  if (Exclude.StrictlyContains(X, Y)) return false;
+  Burst();
+  return true;
+}
+
+bool TBalloon::SpikyTouches(const TBalloon& A, const TBalloon& B) {
+  if (A.FShot || B.FShot || A.FSpiky || A.FSize != B.FSize) return false;
+  const int left = std::max(A.FHitRect.Left, B.FHitRect.Left);
+  const int right = std::min(A.FHitRect.Right, B.FHitRect.Right);
+  const int top = std::max(A.FHitRect.Top, B.FHitRect.Top);
+  const int bottom = std::min(A.FHitRect.Bottom, B.FHitRect.Bottom);
+  return left < right && top < bottom;
+}
