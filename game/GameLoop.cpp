@@ -171,6 +171,9 @@ void TForm1::btnGoClick() {
       RoundLost();
   }
   KeyPreview = false;
+  // A round left by a restart or quit is over too: without this a right click on
+  // the next start screen would nuke balloons that no longer exist.
+  FRoundRunning = false;
   FreeBalloons();
 }
 

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Zuggle Dart"));
   Randomize();
   RegisterGameFonts();
-  QApplication::setWindowIcon(LoadAppIcon());
+  QApplication::setWindowIcon(LoadMainIcon());
 
   TForm1 form;
   form.ShowMessage = [&form](const QString& text) {

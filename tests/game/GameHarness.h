@@ -12,11 +12,15 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
+#include "platform/RecordingSoundOutput.h"
+#include "sound/SoundEffects.h"
+#include <thread>
 
 class TGameHarness {
 public:
   explicit TGameHarness(std::uint32_t seed = 1, int width = 1152, int height = 864) {
     SetClock(&Clock);
+    SetSoundOutput(&Sounds);
     RandSeed(seed);
     Form = std::make_unique<TForm1>();
     Form->setGeometry(0, 0, width, height);
@@ -30,6 +34,10 @@ public:
   ~TGameHarness() {
     SetMessageHook({});
     Form.reset();
+    // Sound threads sleep on the virtual clock: let them run out before it goes.
+    Clock.Release();
+    while (RunningSoundThreads() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    SetSoundOutput(nullptr);
     SetClock(nullptr);
   }
 
@@ -39,6 +47,7 @@ public:
   };
 
   TVirtualClock Clock;
+  TRecordingSoundOutput Sounds;
   std::unique_ptr<TForm1> Form;
   std::vector<TBannerSeen> Banners;
   // Called at every message pump; return true when done (it is then removed).
