@@ -108,14 +108,20 @@ void TOverlayImage::AddChangedRegion(std::optional<QRegion> region) {
   // which already stands for the whole control: a rectangle cannot narrow it.
 }
 
-void TOverlayImage::BeginOverlayFrame() {
+void TOverlayImage::BeginOverlayFrame() { OpenFrame(QRegion()); }
+
+void TOverlayImage::OpenFrame(const QRegion& keep) {
   if (FFrameOpen) return;
   FFrameOpen = true;
   EnsureOverlayBuffer();
   TCanvas& canvas = FOverlay->Canvas();
   // Restoring only the previous frame's area erases exactly what it drew.
-  canvas.SetClipRegion(FLastRegion);
+  if (keep.isEmpty())
+    canvas.SetClipRegion(FLastRegion);
+  else
+    canvas.SetClipRegion((FLastRegion ? *FLastRegion : QRegion(WholeRect())) - keep);
   canvas.CopyRect(0, 0, *FBitmap, ToTRect(WholeRect()));
+  canvas.SetClipRegion(FLastRegion);
   FOverlayShown = false;
 }
 
@@ -136,21 +142,36 @@ void TOverlayImage::TextOnOverlay(int x, int y, const QString& text) {
 
 void TOverlayImage::BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap) {
   EnsureOverlayBuffer();
-  const int w = rectangle.Width();
-  const int h = rectangle.Height();
-  const bool blend = !rectangle.IsEmpty();
-  if (blend) {
-    FBlendUnder.SetSize(w, h);
-    FBlendResult.SetSize(w, h);
-    // Read before the frame opens: as the first call of a frame this is what
-    // the previous frame drew under the rectangle, not the bare background.
-    FBlendUnder.Canvas().SetClipRegion(std::nullopt);
-    FBlendUnder.Canvas().CopyRect(0, 0, *FOverlay, rectangle);
-    BlendBitmaps(FBlendUnder, bitmap, FBlendResult, weight, 0, 0, 0, 0, w, h);
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  const QRegion area(ToQRect(rectangle));
+  if (FFrameOpen) {
+    AddChangedRegion(area);
+    MixIntoOverlay(rectangle, weight, bitmap);
+  } else {
+    // As the first call of a frame the blend mixes in what the previous frame
+    // drew there, so it runs before the frame restores the background; the
+    // restore then leaves the mixed rectangle alone.
+    const QRect mixed = MixIntoOverlay(rectangle, weight, bitmap);
+    AddChangedRegion(area);
+    OpenFrame(mixed);
   }
-  AddChangedRegion(QRegion(ToQRect(rectangle)));
-  BeginOverlayFrame();
-  if (blend) OverlayCanvas().CopyRect(rectangle.Left, rectangle.Top, FBlendResult, Rect(0, 0, w, h));
+  OverlayCanvas();  // the clip that later copies see, as after any drawing call
+}
+
+QRect TOverlayImage::MixIntoOverlay(const TRect& rectangle, int weight, TBitmap& bitmap) {
+  // The shelter is mixed in place, with no temporary pictures: the row blend
+  // computes (d * 256 + (s - d) * a) mod 65536 div 256 per byte, and with the
+  // overlay's byte u as d, the bitmap's byte b as s and a = 256 - weight this
+  // is exactly (b * 256 + (u - b) * weight) mod 65536 div 256, the mix of the
+  // bitmap over what lies under it, for every weight.
+  const QRect target = ToQRect(rectangle) & FOverlay->Image().rect() &
+                       QRect(rectangle.Left, rectangle.Top, bitmap.Width(), bitmap.Height());
+  if (target.isEmpty()) return QRect();
+  const TRect source = ToTRect(target.translated(-rectangle.Left, -rectangle.Top));
+  TCanvas& overlay = FOverlay->Canvas();
+  BlendRect(&bitmap.Canvas(), &overlay, source, TPoint{target.left(), target.top()}, bkUniform, 256 - weight,
+            0);
+  return target;
 }
 
 void TOverlayImage::PresentOverlay() {

@@ -101,7 +101,9 @@ public:
   // by byte: result = (under * weight + bitmap * (256 - weight)) / 256 for a
   // weight of 0..256 (0: the bitmap as it is; 256: the rectangle unchanged).
   // "Under" is read before the frame opens, so as the first call of a frame it
-  // is what the previous frame drew. bitmap is made 32 bits per pixel.
+  // is what the previous frame drew. bitmap is made 32 bits per pixel. Parts
+  // of the rectangle outside the control or beyond the bitmap's size are left
+  // as they are (the whole rectangle is recorded all the same).
   void BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
   // Ends the frame: OnOverlayPaint, then the union of the previous and this
   // frame's recorded areas (the whole control when either is none) is copied
@@ -181,6 +183,11 @@ protected:
   void leaveEvent(QEvent* event) override;
 
 private:
+  // BeginOverlayFrame, leaving the pixels of `keep` as they are.
+  void OpenFrame(const QRegion& keep);
+  // The blend of BlendOnOverlay on the overlay buffer's pixels, limited to the
+  // buffer and to the bitmap's size; answers the area it mixed.
+  QRect MixIntoOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
   // Reaction to every move or size change of the control.
   void WindowPosChanged();
   QRect WholeRect() const { return QRect(0, 0, FBufferWidth, FBufferHeight); }
@@ -205,7 +212,4 @@ private:
   // the overlay buffer and nothing else.
   bool FPresenting = false;
   QRegion FPresentedRegion;
-  // Scratch pictures of BlendOnOverlay, kept so a frame allocates nothing.
-  TBitmap FBlendUnder;
-  TBitmap FBlendResult;
 };

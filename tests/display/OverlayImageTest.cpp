@@ -221,6 +221,28 @@ TEST_F(OverlayImageTest, GraphicLargerThanItsRectangleIsClippedToTheRecordedArea
   EXPECT_EQ(FImage->LastRegion(), QRegion(40, 10, 10, 10) + QRegion(10, 10, 10, 10));
 }
 
+// Pixels of the key colour (the bottom-left pixel's) are left out wherever
+// they fall in a row, and only when the graphic is transparent.
+TEST_F(OverlayImageTest, DrawHonoursTheGraphicsTransparency) {
+  const int w = 13, h = 6;  // rows longer than one step of four pixels, with a tail
+  auto keyedAt = [](int x, int y) { return y == h - 1 ? x == 0 : (x * 7 + y * 3) % 5 == 0; };
+  TBitmap graphic(w, h);  // white: the key
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (!keyedAt(x, y)) graphic.Image().setPixel(x, y, qRgb(x * 10, y * 20, 90));
+  for (const bool transparent : {true, false}) {
+    SCOPED_TRACE(transparent ? "transparent" : "opaque");
+    graphic.Transparent = transparent;
+    FImage->DrawOnOverlay(Rect(30, 30, 30 + w, 30 + h), graphic);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const TColor expected = !keyedAt(x, y) ? RGB(x * 10, y * 20, 90) : transparent ? kBase : clWhite;
+        ASSERT_EQ(At(Overlay(), 30 + x, 30 + y), expected) << x << "," << y;
+      }
+    FImage->PresentOverlay();
+  }
+}
+
 TEST_F(OverlayImageTest, EmptyRectangleOpensTheFrameButRecordsAndDrawsNothing) {
   Frame({kA});
   FImage->DrawOnOverlay(Rect(kB.Left, kB.Top, kB.Left, kB.Bottom), *FSprite);
@@ -275,6 +297,27 @@ TEST_F(OverlayImageTest, BlendOfAnEmptyRectangleOnlyOpensTheFrame) {
   EXPECT_EQ(At(Overlay(), kB.Left, kB.Top), kBase);
   FImage->PresentOverlay();
   EXPECT_EQ(FImage->LastPresentedRegion(), OnParent(R(kA)));
+}
+
+// A shelter drifting over the edge, or a rectangle larger than its bitmap:
+// only the part that exists on both is mixed; the rest of the rectangle shows
+// what the frame has there, never pixels left from the previous frame.
+TEST_F(OverlayImageTest, BlendMixesOnlyWhereBitmapAndControlOverlap) {
+  const TRect overEdge = Rect(kWidth - 10, kHeight - 10, kWidth + 10, kHeight + 10);
+  Frame({Rect(kWidth - 10, kHeight - 10, kWidth, kHeight), kA});
+  const auto shelter = Solid(20, 20, kShelter);
+  EXPECT_NO_THROW(FImage->BlendOnOverlay(overEdge, 0, *shelter));
+  EXPECT_EQ(At(Overlay(), kWidth - 1, kHeight - 1), kShelter);
+
+  const TRect larger = Rect(kA.Left, kA.Top, kA.Right + 5, kA.Bottom);
+  FImage->PresentOverlay();
+  FImage->DrawOnOverlay(larger, *Sprite(larger.Width(), larger.Height()));
+  FImage->BlendOnOverlay(larger, 0, *Solid(kA.Width(), kA.Height(), kShelter));
+  EXPECT_EQ(At(Overlay(), kA.Right - 1, kA.Top), kShelter);
+  EXPECT_EQ(At(Overlay(), kA.Right + 1, kA.Top), kSprite) << "beyond the bitmap: the frame's own drawing";
+  FImage->PresentOverlay();
+  FImage->BlendOnOverlay(larger, 0, *Solid(kA.Width(), kA.Height(), kShelter));
+  EXPECT_EQ(At(Overlay(), kA.Right + 1, kA.Top), kBase) << "beyond the bitmap: restored";
 }
 
 TEST_F(OverlayImageTest, MoveWithoutResizeOnlyMovesTheScreenArea) {
