@@ -60,6 +60,20 @@ int main(int argc, char** argv) {
   }
 
   {
+    // The glyphs as Qt buttons show them (masked), on the light control bar.
+    QImage g(5 * 200, 200, QImage::Format_RGB32);
+    g.fill(QColor(236, 236, 236));
+    QPainter p(&g);
+    int i = 0;
+    for (const char* name : {"ExitBtn", "HelpBtn", "OptionsBtn", "RestartBtn", "imgSpeaker"}) {
+      const QPixmap pix = LoadGlyph(name);
+      p.drawPixmap(i * 200 + 10, 10, pix.scaled(pix.size() * (pix.width() > 16 ? 7 : 10)));
+      ++i;
+    }
+    p.end();
+    g.save(out + "/glyphs.png");
+  }
+  {
     // A contact sheet: the three frames of each colour, its shot picture and
     // the badges, enlarged twice, on a grey that shows any light fringe.
     QImage sheet(5 * 330, 4 * 490, QImage::Format_RGB32);
