@@ -19,15 +19,64 @@ void StretchLookedUp(TBitmap& target, const TImageLookup& lookup, std::uint8_t c
   if (picture) target.Canvas().StretchDraw(Rect(0, 0, target.Width(), target.Height()), *picture);
 }
 
-// A badge is keyed on its own white background whatever flag it was stored
-// with, so it never hides the balloon behind it. The window's picture is
-// shared and read-only: the key is switched on for a cheap shallow copy.
-void StretchBadge(TBitmap& target, const TBitmap* badge) {
-  if (!badge) return;
-  TBitmap keyed;
-  keyed.Assign(*badge);
-  keyed.Transparent = true;
-  target.Canvas().StretchDraw(Rect(0, 0, target.Width(), target.Height()), keyed);
+// A badge stretched once to w x h, for all three animation pictures: stretching
+// is the costly part of making a balloon. Pixels the badge leaves out keep a
+// zero fourth byte, which no drawn pixel has, so they are told apart from
+// drawn pixels of any colour, white included.
+class TBadgeLayer {
+public:
+  TBadgeLayer(const TBitmap* badge, int w, int h) {
+    if (!badge || badge->Empty() || w <= 0 || h <= 0) return;
+    FLayer = std::make_unique<TBitmap>(w, h);
+    QImage& img = FLayer->Image();
+    for (int y = 0; y < h; ++y) std::fill_n(reinterpret_cast<QRgb*>(img.scanLine(y)), w, QRgb(0));
+    // The badge is keyed on its own white background whatever flag it was
+    // stored with, so it never hides the balloon behind it. The window's
+    // picture is shared and read-only: the key is switched on for a shallow copy.
+    TBitmap keyed;
+    keyed.Assign(*badge);
+    keyed.Transparent = true;
+    FLayer->Canvas().StretchDraw(Rect(0, 0, w, h), keyed);
+  }
+
+  // Puts the badge's pixels onto a picture of the layer's size.
+  void DrawOn(TBitmap& target) const {
+    if (!FLayer) return;
+    const QImage& src = FLayer->Image();
+    QImage& dst = target.Image();
+    const int w = std::min(src.width(), dst.width()), h = std::min(src.height(), dst.height());
+    for (int y = 0; y < h; ++y) {
+      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y));
+      for (int x = 0; x < w; ++x)
+        if (qAlpha(s[x]) != 0) d[x] = s[x];
+    }
+  }
+
+private:
+  std::unique_ptr<TBitmap> FLayer;
+};
+
+// A one-pixel line from (x0, y0) towards (x1, y1), the end point left out,
+// clipped to the picture. The spikes are hundreds of short strokes per
+// picture; plotting them directly spares a painter set-up for each.
+void PlotLine(QImage& img, int x0, int y0, int x1, int y1, QRgb colour) {
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  const int w = img.width(), h = img.height();
+  while (x0 != x1 || y0 != y1) {
+    if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) reinterpret_cast<QRgb*>(img.scanLine(y0))[x0] = colour;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
 }
 
 }  // namespace
@@ -115,6 +164,9 @@ TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TI
 void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& GetShot,
                               const TBadgePictures& Badges, int w, int h) {
   const QString number = QString::number(FNumber);
+  const TBadgeLayer bonus(FBonus ? Badges.Bonus : nullptr, w, h);
+  const TBadgeLayer revive(FRevive ? Badges.Revive : nullptr, w, h);
+  const TBadgeLayer spiky(FSpiky ? Badges.Spiky : nullptr, w, h);
   for (int n = 1; n <= 3; ++n) {
     auto picture = std::make_unique<TBitmap>(w, h);
     StretchLookedUp(*picture, GetImage, FColour, n);
@@ -125,13 +177,13 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
       // Short silver strokes pointing outwards, scattered over the round upper
       // part; every picture gets its own scatter, so the spikes shimmer.
       const int c = w / 2;
-      canvas.Pen.Color = clSilver;
+      const QRgb silver = qRgb(GetRValue(clSilver), GetGValue(clSilver), GetBValue(clSilver));
       for (int k = 0; k < 400; ++k) {
         const long double rho = Random() * static_cast<long double>(w / 2 - 3);
         const long double angle = Random(360) * (std::numbers::pi_v<long double> / 180);
         const long double cs = std::cos(angle), sn = std::sin(angle);
-        canvas.MoveTo(c + Round(rho * cs), c + Round(rho * sn));
-        canvas.LineTo(c + Round(1.2L * rho * cs), c + Round(1.2L * rho * sn));
+        PlotLine(picture->Image(), c + Round(rho * cs), c + Round(rho * sn), c + Round(1.2L * rho * cs),
+                 c + Round(1.2L * rho * sn), silver);
       }
     }
 
@@ -143,9 +195,9 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
     const int x = w / 2 - tw / 2;
     const int y = h / 3 - th / 3;
 
-    if (FBonus) StretchBadge(*picture, Badges.Bonus);
-    if (FRevive) StretchBadge(*picture, Badges.Revive);
-    if (FSpiky) StretchBadge(*picture, Badges.Spiky);
+    bonus.DrawOn(*picture);
+    revive.DrawOn(*picture);
+    spiky.DrawOn(*picture);
 
     // A silver halo keeps the black number readable on every balloon colour.
     canvas.Brush.Style = TBrushStyle::bsClear;
