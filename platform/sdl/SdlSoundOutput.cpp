@@ -95,6 +95,9 @@ bool TSdlSoundOutput::TImpl::Open() {
   FTried = true;
   FLastTry = now;
 
+  // The fanfare's MS ADPCM data ends in a shorter block, as its length asks;
+  // SDL would drop such a block by default, losing the last 18 ms.
+  SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "dropframe");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   FSubsystem = true;
   SDL_AudioSpec want{};
@@ -134,11 +137,25 @@ const TPcm* TSdlSoundOutput::TImpl::Decoded(const std::string& name, std::uint64
     if (rw != nullptr && SDL_LoadWAV_RW(rw, 1, &spec, &buf, &len) != nullptr) {
       SDL_AudioStream* stream =
           SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, FSpec.channels, FSpec.freq);
-      if (stream != nullptr && SDL_AudioStreamPut(stream, buf, int(len)) == 0 && SDL_AudioStreamFlush(stream) == 0) {
-        const int avail = SDL_AudioStreamAvailable(stream);
-        pcm.resize(std::size_t(avail) / sizeof(Sint16));
-        const int got = SDL_AudioStreamGet(stream, pcm.data(), avail);
-        pcm.resize(got > 0 ? std::size_t(got) / sizeof(Sint16) : 0);
+      // SDL's resampling stream keeps back about the last 512 input frames even
+      // after a flush; feeding silence after the sound pushes them out, and the
+      // result is cut to the sound's own length.
+      const int frameBytes = int(SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels);
+      const std::vector<Uint8> tail(std::size_t(frameBytes) * 4096, spec.format == AUDIO_U8 ? 0x80 : 0);
+      const std::size_t frames = std::size_t(len) / std::size_t(frameBytes);
+      const std::size_t wanted = (frames * std::size_t(FSpec.freq) + std::size_t(spec.freq) / 2) /
+                                 std::size_t(spec.freq) * FSpec.channels;
+      if (stream != nullptr && SDL_AudioStreamPut(stream, buf, int(len)) == 0 &&
+          SDL_AudioStreamPut(stream, tail.data(), int(tail.size())) == 0 && SDL_AudioStreamFlush(stream) == 0) {
+        // The stream may hand out its flushed data in more than one piece.
+        for (int avail; (avail = SDL_AudioStreamAvailable(stream)) > 0;) {
+          const std::size_t at = pcm.size();
+          pcm.resize(at + std::size_t(avail) / sizeof(Sint16));
+          const int got = SDL_AudioStreamGet(stream, pcm.data() + at, avail);
+          pcm.resize(at + (got > 0 ? std::size_t(got) / sizeof(Sint16) : 0));
+          if (got <= 0) break;
+        }
+        if (pcm.size() > wanted) pcm.resize(wanted);
       }
       if (stream != nullptr) SDL_FreeAudioStream(stream);
       SDL_FreeWAV(buf);
