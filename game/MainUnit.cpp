@@ -65,6 +65,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
                                                          : QRect(0, 0, 1152, 864);
   setGeometry(screen);
+  LayoutBar();  // a hidden window gets no resize event yet
   BaseImage1Resize();
   BaseImage1->SetOverlayFont(BaseImage1->Font());
   BaseImage1->OverlayFont().SetSize(28);

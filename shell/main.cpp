@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   form.FShowHit = false;
   form.BaseImage1->SuspendBaseNotify();
   form.SpeedTest();
+  if (qEnvironmentVariableIsSet("ZUGGLE_DEBUG_SPEED")) qInfo("frame time %d", form.FFrameTime);
   form.FGameCount = 0;
   while (!form.FQuit) {
     form.PlayGame();

@@ -186,3 +186,100 @@ TEST(GameFlow, RestartDuringInstructionsReturnsToStartScreenWithoutThemAgain) {
   EXPECT_TRUE(h.SawBanner("Pick your settings."));
   EXPECT_FALSE(h.SawBanner("Watch the yellow frame"));
 }
+
+// A child who reads the numbers and pops every wrong balloon it can reach,
+// one dart per frame, aiming where the balloon will be when the dart arrives.
+TEST(GameFlow, PoppingEveryWrongBalloonScoresTheSumOfTheRounds) {
+  TGameHarness h(2024, 1152, 864);
+  h.Form->FShowInstructions = false;
+  h.Form->FFrameTime = 9;
+  h.Form->rgrpLevel->SetItemIndex(2);
+  h.Form->rgrpSpeed->SetItemIndex(4);
+  h.ShootStartBalloon();
+  std::uint32_t lastShot = 0;
+  h.Script.push_back([&] {
+    TForm1& f = *h.Form;
+    if (!f.FRoundRunning || timeGetTime() - lastShot < 150) return false;
+    for (int i = 10; i >= 1; --i) {
+      if (f.FBalloons[i]->FNumber == f.FAnswer || !h.ShootBalloon(i)) continue;
+      lastShot = timeGetTime();
+      return false;
+    }
+    return false;
+  });
+  std::vector<int> roundScores;
+  h.Form->OnBanner = [&](const QString& a, const QString& b) {
+    h.Banners.push_back({a, b, timeGetTime()});
+    if (a == "This score: ") roundScores.push_back(b.toInt());
+  };
+  h.Form->PlayGame();
+  ASSERT_EQ(roundScores.size(), 5u);
+  int sum = 0;
+  for (int s : roundScores) sum += s;
+  EXPECT_EQ(h.Form->FGameScore, sum);
+  EXPECT_TRUE(h.SawBanner("Your total Score:"));
+  EXPECT_GE(h.CountBanner("Right!"), 1);
+}
+
+// Shoots the right balloon as soon as a round runs; in round five with more
+// than 25 hits already, so that the round may be given again (two times in three).
+TEST(GameFlow, ALostFifthRoundThatRepeatsIsPlayedAsASixthRound) {
+  int repeats = 0;
+  for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+    TGameHarness h(seed, 960, 720);
+    h.Form->FShowInstructions = false;
+    h.ShootStartBalloon();
+    int roundsPlayed = 0;
+    bool counted = false, fifthSeen = false;
+    h.Script.push_back([&] {
+      TForm1& f = *h.Form;
+      if (!f.FRoundRunning) {
+        counted = false;
+        return false;
+      }
+      if (!counted) {
+        ++roundsPlayed;
+        // Close only in the first attempt at round five, so it repeats at most once.
+        if (f.FRound == 5 && !fifthSeen) f.FRoundHits = 26;
+        fifthSeen = fifthSeen || f.FRound == 5;
+      }
+      counted = true;
+      for (int i = 10; i >= 1; --i)
+        if (f.FBalloons[i]->FNumber == f.FAnswer && h.ShootBalloon(i)) break;
+      return false;
+    });
+    h.Form->PlayGame();
+    const bool repeated = h.SawBanner("You were so close,");
+    repeats += repeated;
+    EXPECT_EQ(roundsPlayed, repeated ? 6 : 5) << seed;
+    EXPECT_EQ(h.CountBanner("Oh no!"), roundsPlayed) << seed;
+    EXPECT_TRUE(h.SawBanner("Your total Score:")) << seed;
+    EXPECT_EQ(h.Form->FGameScore, 0) << seed;
+  }
+  EXPECT_GT(repeats, 0);
+  EXPECT_LT(repeats, 6);
+}
+
+// RoundScored adds the score at its step 6: a restart seen before that adds
+// nothing, one pressed while the answer blinks is seen only afterwards.
+TEST(GameFlow, RestartDuringTheRoundResultKeepsTheScoreOnlyOnceAdded) {
+  for (int seenAtPump : {1, 2, 3}) {
+    TGameHarness h(4, 960, 720);
+    TForm1& f = *h.Form;
+    f.FAnswer = 12;
+    f.FBalloonsDown = 9;
+    f.FRoundPoints = 60;
+    f.FRoundTime = 30000;
+    f.FGameScore = 100;
+    int pumps = 0;
+    h.Script.push_back([&] {
+      if (++pumps < seenAtPump) return false;
+      f.FRestart = true;
+      return true;
+    });
+    f.RoundScored();
+    const int expected = seenAtPump < 3 ? 100 : 100 + 60 + 45;  // bonus at "Slowest" after 30 s
+    EXPECT_EQ(f.FGameScore, expected) << seenAtPump;
+    EXPECT_EQ(h.SawBanner("This score: "), false) << seenAtPump;
+  }
+}

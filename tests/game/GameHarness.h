@@ -68,6 +68,24 @@ public:
       return true;
     });
   }
+  // Clicks on slot i's balloon where it will be when the dart arrives, unless
+  // that point is off the playfield, in the shelter or covered by a balloon in
+  // front. Returns whether it clicked.
+  bool ShootBalloon(int i) {
+    TForm1& f = *Form;
+    const TBalloon& b = *f.FBalloons[i];
+    if (b.FShot) return false;
+    const long double t = 40 - 10 * b.FSize;
+    const int x = (b.FHitRect.Left + b.FHitRect.Right) / 2 + Round(t * b.FVX / f.FFramePeriod);
+    const int y = (b.FHitRect.Top + b.FHitRect.Bottom) / 2 + Round(t * b.FVY / f.FFramePeriod);
+    const TRect field = Rect(0, 0, f.BaseImage1->width(), f.BaseImage1->height());
+    if (!field.StrictlyContains(x, y) || f.FShelterRect.StrictlyContains(x, y)) return false;
+    if (TForm1::IsSheltered(b, f.FShelterRect)) return false;
+    for (int j = i + 1; j <= 10; ++j)
+      if (!f.FBalloons[j]->FShot && f.FBalloons[j]->FHitRect.StrictlyContains(x, y)) return false;
+    Click(x, y);
+    return true;
+  }
   bool SawBanner(const QString& line1) const {
     for (const auto& b : Banners)
       if (b.Line1 == line1) return true;
