@@ -1,0 +1,249 @@
+// One game-like frame on a shown playfield (offscreen platform), at 1920 x 1080
+// and 3840 x 2160: ten balloon-sized keyed sprites moved and drawn, one
+// shelter-sized blend at weight 100, the clock's text, present. The same frame
+// through a naive compositor, which restores and copies the whole playfield
+// every frame, runs in the same program for comparison.
+//
+// Times are the mean per frame of the process's CPU time over all its threads
+// (Qt copies large images on pooled threads), which other programs on a busy
+// machine do not inflate; the wall time is printed beside it. After the runs
+// it prints, per size:
+//   frame WxH: overlay X ms (wall W ms), naive Y ms (wall V ms), naive/overlay Z
+//   frame WxH: overlay frame = S of 6 ms
+// The goals: naive/overlay >= 5 at 3840 x 2160, and S < 1/6.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLinearGradient>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/Bitmap.h"
+#include "display/Fonts.h"
+#include "display/GraphicsRoutines.h"
+#include "display/OverlayImage.h"
+
+namespace {
+
+constexpr double kFrameBudgetNs = 6e6;  // the fastest frame period of the game
+
+// Sizes scale with the playfield's width over the design width 1152.
+int Scaled(int designSize, int width) { return designSize * width / 1152; }
+
+// A picture with a blue-to-white sky, so copies move real data.
+void PaintSky(TBitmap& b) {
+  QPainter p(&b.Image());
+  QLinearGradient g(0, 0, 0, b.Height());
+  g.setColorAt(0, QColor(70, 130, 220));
+  g.setColorAt(1, QColor(220, 235, 250));
+  p.fillRect(b.Image().rect(), g);
+}
+
+std::unique_ptr<TBitmap> Balloon(int w, int h, QColor colour) {
+  auto b = std::make_unique<TBitmap>(w, h);  // white: the key colour
+  QPainter p(&b->Image());
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour);
+  p.drawEllipse(QRect(1, 1, w - 2, h - 2));
+  b->Transparent = true;
+  return b;
+}
+
+std::unique_ptr<TBitmap> Shelter(int side) {
+  auto b = std::make_unique<TBitmap>(side, side);
+  QPainter p(&b->Image());
+  p.fillRect(b->Image().rect(), QColor(120, 90, 50));
+  p.fillRect(QRect(side / 8, side / 8, side * 3 / 4, side / 10), QColor(90, 160, 60));
+  return b;
+}
+
+// Ten balloons moving and bouncing, a drifting shelter and a clock: the
+// drawing calls of one frame, on any surface.
+class TScene {
+public:
+  explicit TScene(int width, int height) : FWidth(width), FHeight(height) {
+    const int bw = Scaled(97, width), bh = Scaled(121, width);
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::magenta, Qt::cyan};
+    for (int i = 0; i < 10; ++i) {
+      TSprite s;
+      s.Picture = Balloon(bw, bh, colours[i % 5]);
+      s.X = (i * width / 10) % (width - bw);
+      s.Y = (i * 137 * width / 1152) % (height - bh);
+      s.Dx = Scaled(3 + i % 4, width) / 2 + 1;
+      s.Dy = -(Scaled(2 + i % 3, width) / 2 + 1);
+      FSprites.push_back(std::move(s));
+    }
+    FShelter = Shelter(Scaled(261, width));
+    FShelterX = width / 3;
+    FShelterY = height / 2;
+  }
+
+  void Move() {
+    for (TSprite& s : FSprites) {
+      s.X += s.Dx;
+      s.Y += s.Dy;
+      if (s.X < 0 || s.X + s.Picture->Width() > FWidth) s.Dx = -s.Dx, s.X += 2 * s.Dx;
+      if (s.Y < 0 || s.Y + s.Picture->Height() > FHeight) s.Dy = -s.Dy, s.Y += 2 * s.Dy;
+    }
+    FShelterX += FShelterDx;
+    if (FShelterX < 0 || FShelterX + FShelter->Width() > FWidth) FShelterDx = -FShelterDx;
+    ++FTick;
+  }
+
+  template <class Draw, class Blend, class Text>
+  void Frame(Draw draw, Blend blend, Text text) {
+    Move();
+    for (const TSprite& s : FSprites)
+      draw(Rect(s.X, s.Y, s.X + s.Picture->Width(), s.Y + s.Picture->Height()), *s.Picture);
+    const int side = FShelter->Width();
+    blend(Rect(FShelterX, FShelterY, FShelterX + side, FShelterY + side), *FShelter);
+    text(Scaled(20, FWidth), Scaled(10, FWidth),
+         QString::asprintf("%02d:%02d", (FTick / 60) % 60, FTick % 60));
+  }
+
+  TFont ClockFont() const {
+    TFont f;
+    f.Name = QStringLiteral("Comic Sans MS");
+    f.Bold = true;
+    f.Height = -Scaled(37, FWidth);
+    f.Color = 206;
+    return f;
+  }
+
+private:
+  struct TSprite {
+    std::unique_ptr<TBitmap> Picture;
+    int X = 0, Y = 0, Dx = 0, Dy = 0;
+  };
+  int FWidth, FHeight;
+  std::vector<TSprite> FSprites;
+  std::unique_ptr<TBitmap> FShelter;
+  int FShelterX = 0, FShelterY = 0, FShelterDx = 2;
+  int FTick = 0;
+};
+
+// The compositor that the overlay surface replaces: restore the whole buffer
+// from the background, draw, and copy the whole buffer to the screen.
+class TNaiveSurface : public QWidget {
+public:
+  TNaiveSurface(int width, int height) : FBase(width, height), FBuffer(width, height) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    resize(width, height);
+    PaintSky(FBase);
+    FBuffer.Canvas().Brush.Style = TBrushStyle::bsClear;
+  }
+
+  TBitmap FBase, FBuffer, FUnder, FMixed;
+
+  void Frame(TScene& scene) {
+    const TRect whole = Rect(0, 0, FBase.Width(), FBase.Height());
+    FBuffer.Canvas().CopyRect(0, 0, FBase, whole);
+    scene.Frame([&](const TRect& r, const TBitmap& g) { FBuffer.Canvas().Draw(r.Left, r.Top, g); },
+                [&](const TRect& r, TBitmap& g) {
+                  FUnder.SetSize(r.Width(), r.Height());
+                  FMixed.SetSize(r.Width(), r.Height());
+                  FUnder.Canvas().CopyRect(0, 0, FBuffer, r);
+                  BlendBitmaps(FUnder, g, FMixed, 100, 0, 0, 0, 0, r.Width(), r.Height());
+                  FBuffer.Canvas().CopyRect(r.Left, r.Top, FMixed, Rect(0, 0, r.Width(), r.Height()));
+                },
+                [&](int x, int y, const QString& t) { FBuffer.Canvas().TextOut(x, y, t); });
+    repaint();
+  }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, FBuffer.Image());
+  }
+};
+
+int HeightOf(int width) { return width * 9 / 16; }
+
+void BM_OverlayFrame(benchmark::State& state) {
+  const int w = static_cast<int>(state.range(0)), h = HeightOf(w);
+  QWidget window;
+  window.resize(w, h);
+  auto* surface = new TOverlayImage(&window);  // owned by window
+  surface->setGeometry(0, 0, w, h);
+  window.show();
+  QCoreApplication::processEvents();
+  surface->SuspendBaseNotify();
+  PaintSky(surface->Bitmap());
+  TScene scene(w, h);
+  surface->SetOverlayFont(scene.ClockFont());
+  surface->OverlayBrush().Style = TBrushStyle::bsClear;
+  surface->ResetOverlay();
+  auto frame = [&] {
+    scene.Frame([&](const TRect& r, const TBitmap& g) { surface->DrawOnOverlay(r, g); },
+                [&](const TRect& r, TBitmap& g) { surface->BlendOnOverlay(r, 100, g); },
+                [&](int x, int y, const QString& t) { surface->TextOnOverlay(x, y, t); });
+    surface->PresentOverlay();
+  };
+  frame();  // the first frame after a reset copies everything
+  if (surface->LastPresentedRegion().isEmpty()) state.SkipWithError("nothing reached the screen");
+  for (auto _ : state) frame();
+}
+
+void BM_NaiveFrame(benchmark::State& state) {
+  const int w = static_cast<int>(state.range(0)), h = HeightOf(w);
+  TNaiveSurface surface(w, h);
+  surface.show();
+  QCoreApplication::processEvents();
+  TScene scene(w, h);
+  surface.FBuffer.Canvas().Font = scene.ClockFont();
+  for (auto _ : state) surface.Frame(scene);
+}
+
+BENCHMARK(BM_OverlayFrame)->Arg(1920)->Arg(3840)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NaiveFrame)->Arg(1920)->Arg(3840)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// Keeps each run's mean times per frame, so the ratios come from this run.
+class TRecordingReporter : public benchmark::ConsoleReporter {
+public:
+  struct TTimes {
+    double CpuNs = 0, WallNs = 0;
+  };
+  std::map<std::string, TTimes> PerFrame;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) {
+      if (r.run_type != Run::RT_Iteration || r.iterations <= 0 || r.error_occurred) continue;
+      const double n = static_cast<double>(r.iterations);
+      PerFrame[r.benchmark_name()] = {r.cpu_accumulated_time * 1e9 / n, r.real_accumulated_time * 1e9 / n};
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  RegisterGameFonts();
+  benchmark::Initialize(&argc, argv);
+  TRecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (const int w : {1920, 3840}) {
+    const std::string size = std::to_string(w);
+    const auto overlay = reporter.PerFrame.find("BM_OverlayFrame/" + size + "/process_time");
+    const auto naive = reporter.PerFrame.find("BM_NaiveFrame/" + size + "/process_time");
+    if (overlay == reporter.PerFrame.end() || naive == reporter.PerFrame.end()) continue;
+    const auto& o = overlay->second;
+    const auto& n = naive->second;
+    std::printf("frame %dx%d: overlay %.3f ms (wall %.3f ms), naive %.3f ms (wall %.3f ms), naive/overlay %.2f%s\n",
+                w, HeightOf(w), o.CpuNs / 1e6, o.WallNs / 1e6, n.CpuNs / 1e6, n.WallNs / 1e6, n.CpuNs / o.CpuNs,
+                w == 3840 ? " (goal >= 5)" : "");
+    std::printf("frame %dx%d: overlay frame = %.3f of 6 ms (goal < 0.167)\n", w, HeightOf(w),
+                o.CpuNs / kFrameBudgetNs);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
