@@ -2,7 +2,7 @@
 // overlay buffer holds after each kind of frame, and the paint path.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -73,7 +73,7 @@ public:  // the tables of cases reach the fixture through a reference
     SetUp();
   }
 
-  // One frame that draws `sprite` at each rectangle, then presents.
+  // One frame that draws FSprite at each rectangle, then presents.
   void Frame(const std::vector<TRect>& rects) {
     for (const TRect& r : rects) FImage->DrawOnOverlay(r, *FSprite);
     FImage->PresentOverlay();
@@ -140,6 +140,24 @@ TEST_F(OverlayImageTest, FramesThatFollowAnUnknownScreenCopyEverything) {
     EXPECT_FALSE(FImage->FrameOpen());
     EXPECT_TRUE(FImage->OverlayShown());
   }
+}
+
+// The owner redraws the background in OnResize, so the pictures must have
+// their new size by then, and the position must be the new one.
+TEST_F(OverlayImageTest, OnResizeRunsAfterThePicturesFollowedTheSize) {
+  Frame({kA});
+  std::vector<std::string> seen;
+  FImage->OnResize = [&](TOverlayImage* sender) {
+    seen.push_back(std::to_string(sender->BufferWidth()) + "x" + std::to_string(sender->Bitmap().Height()) +
+                   " at " + std::to_string(sender->PosLeft()));
+  };
+  FImage->setGeometry(kLeft + 5, kTop, kWidth - 30, kHeight - 20);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], std::to_string(kWidth - 30) + "x" + std::to_string(kHeight - 20) + " at " +
+                         std::to_string(kLeft + 5));
+  EXPECT_FALSE(FImage->OverlayShown());
+  EXPECT_EQ(FImage->OverlayBuffer()->Width(), kWidth - 30);
+  EXPECT_EQ(At(Overlay(), kA.Left, kA.Top), clWhite) << "the old frame is discarded";
 }
 
 TEST_F(OverlayImageTest, LaterFramesCopyOnlyTheUnionOfBothFramesAreas) {
