@@ -253,34 +253,50 @@ TEST_F(BalloonTest, DrawsComeInTheirFixedOrder) {
 }
 
 TEST_F(BalloonTest, SpecialKindIsDrawnFromTheChance) {
-  // None never gives a special balloon.
-  for (std::uint32_t seed = 0; seed < 300; ++seed) {
-    RandSeed(seed * 7919u);
-    const TBalloon b = MakeWithChance(0);
-    ASSERT_FALSE(b.FBonus || b.FRevive || b.FSpiky) << "seed " << seed * 7919u;
-  }
-  // With a chance, the first three draws decide: Random(80), Random(1500),
-  // then Random(20) only after a Bonus draw. Seeds are searched so that every
-  // outcome, including a Bonus turned Revive, is seen.
-  std::set<std::tuple<bool, bool, bool>> seen;
-  for (std::uint32_t seed = 0; seed < 40000 && seen.size() < 6; ++seed) {
-    const int chance = 20;
+  // The first three draws decide: Random(80) for a Bonus, Random(1500) for a
+  // Spiky balloon, then Random(20) only after a Bonus draw (below 8 turns it
+  // into a Revive balloon). The draws are read ahead for many seeds, and a
+  // balloon is made for every seed whose draws sit at a boundary, and for the
+  // first seed of every outcome.
+  struct TDraws {
+    int R80, R1500, R20;
+  };
+  const auto peek = [](std::uint32_t seed) {
     RandSeed(seed);
-    const bool bonusDrawn = Random(80) < chance;
-    const bool spikyDrawn = Random(1500) < chance;
-    const bool revive = bonusDrawn && Random(20) < 8;
-    const bool bonus = bonusDrawn && !revive;
-    const auto key = std::make_tuple(bonus, revive, spikyDrawn);
-    if (seen.count(key)) continue;
-    seen.insert(key);
-    RandSeed(seed);
-    const TBalloon b = MakeWithChance(chance);
-    EXPECT_EQ(b.FBonus, bonus) << "seed " << seed;
-    EXPECT_EQ(b.FRevive, revive) << "seed " << seed;
-    EXPECT_EQ(b.FSpiky, spikyDrawn) << "seed " << seed;
-    EXPECT_FALSE(b.FBonus && b.FRevive);
+    TDraws d{Random(80), Random(1500), -1};
+    d.R20 = Random(20);
+    return d;
+  };
+  for (const int chance : {0, 2, 20}) {
+    std::set<std::tuple<bool, bool, bool>> seen;
+    int spikyEdges = 0, made = 0;
+    for (std::uint32_t seed = 0; seed < 400000 && (made < 60 || seen.size() < 6); ++seed) {
+      const TDraws d = peek(seed);
+      const bool bonusDrawn = d.R80 < chance;
+      const bool spiky = d.R1500 < chance;
+      const bool revive = bonusDrawn && d.R20 < 8;
+      const bool bonus = bonusDrawn && !revive;
+      const bool spikyEdge = d.R1500 == chance || d.R1500 == chance - 1;
+      const bool edge = spikyEdge || d.R80 == chance || d.R80 == chance - 1 ||
+                        (bonusDrawn && (d.R20 == 7 || d.R20 == 8));
+      const bool firstOfOutcome = seen.insert({bonus, revive, spiky}).second;
+      if (!firstOfOutcome && (!edge || made >= 60)) continue;
+      spikyEdges += spikyEdge;
+      ++made;
+      RandSeed(seed);
+      const TBalloon b = MakeWithChance(chance);
+      SCOPED_TRACE(testing::Message() << "chance " << chance << " seed " << seed);
+      EXPECT_EQ(b.FBonus, bonus);
+      EXPECT_EQ(b.FRevive, revive);
+      EXPECT_EQ(b.FSpiky, spiky);
+    }
+    EXPECT_GT(spikyEdges, 0) << "chance " << chance;
+    if (chance == 0) {
+      EXPECT_EQ(seen.size(), 1u) << "None never gives a special balloon";
+    } else {
+      EXPECT_EQ(seen.size(), 6u) << "plain, bonus, revive, spiky, spiky bonus, spiky revive";
+    }
   }
-  EXPECT_EQ(seen.size(), 6u) << "plain, bonus, revive, spiky, spiky bonus, spiky revive";
 }
 
 // ---- pictures ---------------------------------------------------------------
