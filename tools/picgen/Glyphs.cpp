@@ -13,7 +13,7 @@ namespace {
 const QRgb kMagenta = qRgb(255, 0, 255);
 const QColor kFace(240, 240, 240);
 
-QPainterPath CircularArrow(QPointF c, double r, double startDeg, double spanDeg, double headLen, double headHalf) {
+QPainterPath CircularArrow(QPointF c, double r, double startDeg, double spanDeg) {
   QPainterPath arc;
   const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
   arc.arcMoveTo(box, startDeg);
@@ -111,9 +111,9 @@ QImage DrawRestartGlyph() {
   const double r = 5.2;
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(QColor(10, 90, 30), 3.6, Qt::SolidLine, Qt::FlatCap));
-  p.drawPath(CircularArrow(c, r, 70, -290, 0, 0));
+  p.drawPath(CircularArrow(c, r, 70, -290));
   p.setPen(QPen(QColor(60, 200, 80), 2.0, Qt::SolidLine, Qt::FlatCap));
-  p.drawPath(CircularArrow(c, r, 70, -290, 0, 0));
+  p.drawPath(CircularArrow(c, r, 70, -290));
   p.setPen(QPen(QColor(10, 90, 30), 0.9));
   p.setBrush(QColor(60, 200, 80));
   ArrowHead(p, c, r, 70 - 290, true, 4.2, 3.6);
