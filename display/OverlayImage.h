@@ -102,8 +102,8 @@ public:
   // weight of 0..256 (0: the bitmap as it is; 256: the rectangle unchanged).
   // "Under" is read before the frame opens, so as the first call of a frame it
   // is what the previous frame drew. bitmap is made 32 bits per pixel. Parts
-  // of the rectangle outside the control or beyond the bitmap's size are left
-  // as they are (the whole rectangle is recorded all the same).
+  // of the rectangle beyond the bitmap's size are not mixed and show what the
+  // frame has there (the whole rectangle is recorded all the same).
   void BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
   // Ends the frame: OnOverlayPaint, then the union of the previous and this
   // frame's recorded areas (the whole control when either is none) is copied
