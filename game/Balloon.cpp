@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
+
+#include <QFontMetrics>
+#include <QPainter>
 
 #include "platform/Random.h"
 
@@ -56,6 +60,34 @@ public:
 private:
   std::unique_ptr<TBitmap> FLayer;
 };
+
+// The number, black with a silver outline (it keeps the number readable on
+// every balloon colour), centred across in the upper third of a w x h picture,
+// on a transparent layer. Large glyphs are costly to draw and the number is
+// the same on all three animation pictures, so it is drawn once and laid over
+// each; laying a layer over a picture blends exactly as drawing on it would.
+QImage NumberLabel(const TFont& font, int w, int h, const QString& number) {
+  if (w <= 0 || h <= 0) return QImage();
+  QImage layer(w, h, QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  // Measured as TCanvas measures (advance width, ascent + descent cell) and
+  // placed with the top of the character cell at y, as TCanvas::TextOut does.
+  const QFont f = font.ToQFont();
+  const QFontMetrics metrics(f);
+  const int tw = metrics.horizontalAdvance(number);
+  const int th = metrics.ascent() + metrics.descent();
+  const int x = w / 2 - tw / 2;
+  const int y = h / 3 - th / 3 + metrics.ascent();
+  QPainter p(&layer);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.setFont(f);
+  p.setPen(ToQColor(clSilver));
+  for (const auto& [dx, dy] : {std::pair{1, 1}, std::pair{-1, 1}, std::pair{1, -1}, std::pair{-1, -1}})
+    p.drawText(QPoint(x + dx, y + dy), number);
+  p.setPen(ToQColor(clBlack));
+  p.drawText(QPoint(x, y), number);
+  return layer;
+}
 
 // A one-pixel line from (x0, y0) towards (x1, y1), the end point left out,
 // clipped to the picture. The spikes are hundreds of short strokes per
@@ -167,11 +199,15 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
   const TBadgeLayer bonus(FBonus ? Badges.Bonus : nullptr, w, h);
   const TBadgeLayer revive(FRevive ? Badges.Revive : nullptr, w, h);
   const TBadgeLayer spiky(FSpiky ? Badges.Spiky : nullptr, w, h);
+  TFont font;
+  font.Name = QStringLiteral("ComicSansMS");
+  font.SetSize(Round((3 * FSize + 14) * static_cast<long double>(FScale)));
+  font.Bold = true;
+  const QImage label = NumberLabel(font, w, h, number);
   for (int n = 1; n <= 3; ++n) {
     auto picture = std::make_unique<TBitmap>(w, h);
     StretchLookedUp(*picture, GetImage, FColour, n);
     picture->Transparent = true;
-    TCanvas& canvas = picture->Canvas();
 
     if (FSpiky) {
       // Short silver strokes pointing outwards, scattered over the round upper
@@ -187,28 +223,13 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
       }
     }
 
-    canvas.Font.Name = QStringLiteral("ComicSansMS");
-    canvas.Font.SetSize(Round((3 * FSize + 14) * static_cast<long double>(FScale)));
-    canvas.Font.Bold = true;
-    const int tw = canvas.TextWidth(number);
-    const int th = canvas.TextHeight(number);
-    const int x = w / 2 - tw / 2;
-    const int y = h / 3 - th / 3;
-
     bonus.DrawOn(*picture);
     revive.DrawOn(*picture);
     spiky.DrawOn(*picture);
-
-    // A silver halo keeps the black number readable on every balloon colour.
-    canvas.Brush.Style = TBrushStyle::bsClear;
-    canvas.Font.Color = clSilver;
-    canvas.TextOut(x + 1, y + 1, number);
-    canvas.TextOut(x - 1, y + 1, number);
-    canvas.TextOut(x + 1, y - 1, number);
-    canvas.TextOut(x - 1, y - 1, number);
-    canvas.Font.Color = clBlack;
-    canvas.TextOut(x, y, number);
-
+    if (!picture->Empty()) {
+      QPainter painter(&picture->Image());
+      painter.drawImage(0, 0, label);
+    }
     FImages[n] = std::move(picture);
   }
 
