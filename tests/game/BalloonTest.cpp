@@ -4,7 +4,9 @@
 
 #include <QPainter>
 #include <cmath>
+#include <algorithm>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "game/Balloon.h"
