@@ -285,10 +285,16 @@ void TOverlayImage::resizeEvent(QResizeEvent* event) {
 
 void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const QRegion& area) const {
   // Both pictures are RGB32 like the backing store: a plain per-rectangle copy
-  // with no pixel conversion and no blending.
+  // with no pixel conversion and no blending. Clipping to each rectangle makes
+  // the clip a plain rectangle, so Qt copies the rows directly; under the paint
+  // event's many-rectangle clip it would blend span by span and hand the rows
+  // of every rectangle to worker threads.
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   const QRegion visible = area & WholeRect() & picture.Image().rect();
-  for (const QRect& r : visible) painter.drawImage(r.topLeft(), picture.Image(), r);
+  for (const QRect& r : visible) {
+    painter.setClipRect(r);
+    painter.drawImage(r.topLeft(), picture.Image(), r);
+  }
 }
 
 void TOverlayImage::paintEvent(QPaintEvent* event) {
