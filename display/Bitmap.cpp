@@ -147,16 +147,24 @@ void KeyedCopy(QRgb* d, const QRgb* s, int n, QRgb key) {
 void Blit(QImage& dst, int dx, int dy, const QImage& src, int sx, int sy, int w, int h,
           const QRegion& clip, std::optional<QRgb> key) {
   const QRegion area = clip.intersected(QRect(dx, dy, w, h)).intersected(dst.rect());
+  if (area.isEmpty()) return;
+  // Row addresses from the base pointers: scanLine() per row would check for
+  // sharing on every row of every sprite. bits() gives dst its own pixels once.
+  uchar* const dBits = dst.bits();
+  const qsizetype dStride = dst.bytesPerLine();
+  const uchar* const sBits = src.constBits();
+  const qsizetype sStride = src.bytesPerLine();
+  const int srcW = src.width(), srcH = src.height();
   for (const QRect& r : area) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       const int srcY = sy + (y - dy);
-      if (srcY < 0 || srcY >= src.height()) continue;
+      if (srcY < 0 || srcY >= srcH) continue;
       int x0 = r.left(), x1 = r.right();
       x0 = std::max(x0, dx - sx);  // source columns below 0 are outside
-      x1 = std::min(x1, dx - sx + src.width() - 1);
+      x1 = std::min(x1, dx - sx + srcW - 1);
       if (x0 > x1) continue;
-      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y)) + x0;
-      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(srcY)) + (sx + x0 - dx);
+      auto* d = reinterpret_cast<QRgb*>(dBits + y * dStride) + x0;
+      const auto* s = reinterpret_cast<const QRgb*>(sBits + srcY * sStride) + (sx + x0 - dx);
       const int n = x1 - x0 + 1;
       if (!key) {
         std::memcpy(d, s, static_cast<size_t>(n) * 4);
