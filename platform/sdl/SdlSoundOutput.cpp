@@ -130,21 +130,21 @@ const TPcm* TSdlSoundOutput::TImpl::Decoded(const std::string& name, std::uint64
     QFile file(QStringLiteral(":/sounds/%1.wav").arg(QString::fromStdString(name)));
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wave{};
     Uint8* buf = nullptr;
     Uint32 len = 0;
     SDL_RWops* rw = bytes.isEmpty() ? nullptr : SDL_RWFromConstMem(bytes.constData(), int(bytes.size()));
-    if (rw != nullptr && SDL_LoadWAV_RW(rw, 1, &spec, &buf, &len) != nullptr) {
+    if (rw != nullptr && SDL_LoadWAV_RW(rw, 1, &wave, &buf, &len) != nullptr) {
       SDL_AudioStream* stream =
-          SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, FSpec.channels, FSpec.freq);
+          SDL_NewAudioStream(wave.format, wave.channels, wave.freq, AUDIO_S16SYS, FSpec.channels, FSpec.freq);
       // SDL's resampling stream keeps back about the last 512 input frames even
       // after a flush; feeding silence after the sound pushes them out, and the
       // result is cut to the sound's own length.
-      const int frameBytes = int(SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels);
-      const std::vector<Uint8> tail(std::size_t(frameBytes) * 4096, spec.format == AUDIO_U8 ? 0x80 : 0);
+      const int frameBytes = int(SDL_AUDIO_BITSIZE(wave.format) / 8 * wave.channels);
+      const std::vector<Uint8> tail(std::size_t(frameBytes) * 4096, wave.format == AUDIO_U8 ? 0x80 : 0);
       const std::size_t frames = std::size_t(len) / std::size_t(frameBytes);
-      const std::size_t wanted = (frames * std::size_t(FSpec.freq) + std::size_t(spec.freq) / 2) /
-                                 std::size_t(spec.freq) * FSpec.channels;
+      const std::size_t wanted = (frames * std::size_t(FSpec.freq) + std::size_t(wave.freq) / 2) /
+                                 std::size_t(wave.freq) * FSpec.channels;
       if (stream != nullptr && SDL_AudioStreamPut(stream, buf, int(len)) == 0 &&
           SDL_AudioStreamPut(stream, tail.data(), int(tail.size())) == 0 && SDL_AudioStreamFlush(stream) == 0) {
         // The stream may hand out its flushed data in more than one piece.

@@ -7,14 +7,14 @@ namespace soundgen {
 std::size_t Length(double ms, double rate) { return std::size_t(std::floor(ms * rate / 1000.0 + 0.5)); }
 
 const std::vector<TSoundSpec>& SoundSpecs() {
-  static const std::vector<TSoundSpec> specs{
+  static const std::vector<TSoundSpec> recipes{
       {"SOFTSHOT", 1, 11025, 8, 397},  {"MEDIUMSHOT", 1, 11025, 8, 397}, {"LOUDSHOT", 1, 11025, 8, 397},
       {"GLASS", 1, 11025, 8, 223},     {"WHOOSH", 1, 11025, 8, 155},     {"NUKE", 1, 11025, 8, 804},
       {"CRASH", 1, 22050, 16, 1800},   {"APPLAUSE", 1, 11025, 16, 3294}, {"DRUMROLL", 1, 11025, 8, 1758},
       {"CHIMES", 1, 22050, 16, 1689},  {"ENTRY", 1, 22050, 16, 4853},    {"BONUS", 2, 22050, 4, 2680},
       {"REVIVE", 1, 22050, 16, 660},   {"KICHER", 1, 16000, 16, 938},
   };
-  return specs;
+  return recipes;
 }
 
 // A dart flying past: band of air noise whose pitch rises as it passes, with a
