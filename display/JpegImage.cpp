@@ -6,38 +6,24 @@
 
 #include <jpeglib.h>
 
+#include "display/JpegError.h"
+
 namespace {
-
-// libjpeg reports errors through error_exit, which must not return. Ours
-// longjmps back to the setjmp in DecodeGuarded; every frame it jumps over is
-// libjpeg's own C code or holds only plain data, so nothing is left
-// undestroyed. DecodeJpeg then throws from ordinary C++ code.
-struct TErrorManager {
-  jpeg_error_mgr Pub{};
-  std::jmp_buf Jump{};
-  char Message[JMSG_LENGTH_MAX] = {};
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, err->Message);
-  std::longjmp(err->Jump, 1);
-}
 
 // A corrupt-data warning (level -1: premature end, bad Huffman code...) would
 // leave grey or garbled blocks in the picture; a stored picture in that state
 // is damaged, so it is refused like an error. Trace messages are ignored.
 void WarningIsError(j_common_ptr cinfo, int level) {
-  if (level < 0) JumpBack(cinfo);
+  if (level < 0) JpegErrorJumpBack(cinfo);
 }
 
 struct TDecoder {
   jpeg_decompress_struct Info{};
-  TErrorManager Err{};
+  TJpegErrorManager Err{};
 };
 
 // Returns false with the decoder's message in d.Err.Message on any failure.
-// Holds no object with a destructor: see TErrorManager.
+// Holds no object with a destructor: see TJpegErrorManager.
 bool DecodeGuarded(TDecoder& d, const QByteArray& stream, QImage& out) {
   if (setjmp(d.Err.Jump) != 0) return false;
   jpeg_create_decompress(&d.Info);
@@ -84,7 +70,7 @@ QImage DecodeJpeg(const QByteArray& stream) {
   if (stream.isEmpty()) throw EJpegError("JPEG: empty stream");
   TDecoder d;
   d.Info.err = jpeg_std_error(&d.Err.Pub);
-  d.Err.Pub.error_exit = JumpBack;
+  d.Err.Pub.error_exit = JpegErrorJumpBack;
   d.Err.Pub.emit_message = WarningIsError;
   QImage out;
   const bool ok = DecodeGuarded(d, stream, out);

@@ -12,30 +12,20 @@
 
 #include <jpeglib.h>
 
+#include <QFile>
+
+#include "display/JpegError.h"
+#include "display/JpegImage.h"
+
 namespace {
-
-// libjpeg's default error handler exits the process. Ours jumps back to the
-// setjmp in Guard, whose own frame holds nothing to destroy, and Guard turns
-// the error into an exception from ordinary C++ code.
-struct TErrorManager {
-  jpeg_error_mgr Pub{};
-  std::jmp_buf Jump{};
-  char Message[JMSG_LENGTH_MAX] = {};
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, err->Message);
-  std::longjmp(err->Jump, 1);
-}
 
 struct TCompress {
   jpeg_compress_struct Info{};
-  TErrorManager Err{};
+  TJpegErrorManager Err{};
   FILE* File = nullptr;
   explicit TCompress(const QString& path) {
     Info.err = jpeg_std_error(&Err.Pub);
-    Err.Pub.error_exit = JumpBack;
+    Err.Pub.error_exit = JpegErrorJumpBack;
     jpeg_create_compress(&Info);
     File = std::fopen(path.toLocal8Bit().constData(), "wb");
     if (!File) {
@@ -125,43 +115,6 @@ TBlock Forward(const std::array<double, 64>& samples) {
   return out;
 }
 
-// Decodes a file as the game does (RGB, accurate integer transform).
-QImage DecodeForCheck(const QString& path) {
-  struct TDecompress {
-    jpeg_decompress_struct Info{};
-    TErrorManager Err{};
-    FILE* File = nullptr;
-    ~TDecompress() {
-      jpeg_destroy_decompress(&Info);
-      if (File) std::fclose(File);
-    }
-  } d;
-  d.Info.err = jpeg_std_error(&d.Err.Pub);
-  d.Err.Pub.error_exit = JumpBack;
-  QImage out;
-  auto run = [&] {
-    if (setjmp(d.Err.Jump) != 0) return false;
-    jpeg_create_decompress(&d.Info);
-    d.File = std::fopen(path.toLocal8Bit().constData(), "rb");
-    if (!d.File) return false;
-    jpeg_stdio_src(&d.Info, d.File);
-    jpeg_read_header(&d.Info, TRUE);
-    d.Info.out_color_space = JCS_RGB;
-    d.Info.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&d.Info);
-    out = QImage(static_cast<int>(d.Info.output_width), static_cast<int>(d.Info.output_height),
-                 QImage::Format_RGB888);
-    while (d.Info.output_scanline < d.Info.output_height) {
-      JSAMPROW row = out.scanLine(static_cast<int>(d.Info.output_scanline));
-      jpeg_read_scanlines(&d.Info, &row, 1);
-    }
-    jpeg_finish_decompress(&d.Info);
-    return true;
-  };
-  if (!run()) throw std::runtime_error(std::string("cannot check ") + path.toStdString() + ": " + d.Err.Message);
-  return out;
-}
-
 }  // namespace
 
 void WriteKeyedJpeg(const QString& path, const QImage& image, const QImage& backgroundMask) {
@@ -235,7 +188,10 @@ void WriteKeyedJpeg(const QString& path, const QImage& image, const QImage& back
   }  // the file is complete and closed here
 
   // Check the promise with the decoder the game uses.
-  const QImage decoded = DecodeForCheck(path);
+  QFile stored(path);
+  if (!stored.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot check " + path.toStdString());
+  // Checked with the game's own decoder, so what is verified is what the game shows.
+  const QImage decoded = DecodeJpeg(stored.readAll());
   int tinted = 0;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {

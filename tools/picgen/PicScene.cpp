@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "display/Bitmap.h"
+#include "display/GraphicsRoutines.h"
 #include "display/PictureAssets.h"
 
 namespace {
@@ -17,15 +18,13 @@ QImage Enlarged(const QImage& img, int factor) {
                                                             Qt::FastTransformation);
 }
 
-// The shelter mix: each byte becomes (under * weight + picture * (256 - weight)) / 256.
+// The shelter mixed over the scene with the game's own blend.
 void Mix(TBitmap& frame, const TRect& r, const TBitmap& shelter, int weight) {
   TBitmap s(r.Width(), r.Height());
   s.Canvas().StretchDraw(Rect(0, 0, r.Width(), r.Height()), shelter);
-  for (int y = 0; y < r.Height(); ++y) {
-    auto* d = frame.ScanLine(r.Top + y) + r.Left * 4;
-    const auto* p = s.ScanLine(y);
-    for (int i = 0; i < r.Width() * 4; ++i) d[i] = static_cast<std::uint8_t>((d[i] * weight + p[i] * (256 - weight)) / 256);
-  }
+  TBitmap mixed(r.Width(), r.Height());
+  BlendBitmaps(frame, s, mixed, weight, r.Left, 0, r.Top, 0, r.Width(), r.Height());
+  frame.Canvas().CopyRect(r.Left, r.Top, mixed, Rect(0, 0, r.Width(), r.Height()));
 }
 
 }  // namespace
