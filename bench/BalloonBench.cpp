@@ -8,7 +8,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QPainter>
 #include <array>
 #include <chrono>
 #include <ctime>
@@ -29,49 +28,20 @@ double ProcessCpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// Stand-ins of the stored sizes (balloons 150 x 188, shot pictures 160 x 240,
-// badges 100 x 125, each a shape on white), used only where the program holds
-// no picture of that name.
-std::unique_ptr<TBitmap> Picture(int w, int h, QColor colour, bool keyed) {
-  auto b = std::make_unique<TBitmap>(w, h);
-  QPainter p(&b->Image());
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setPen(Qt::NoPen);
-  p.setBrush(colour);
-  p.drawEllipse(QRectF(0.1 * w, 0.05 * h, 0.8 * w, 0.75 * h));
-  p.setBrush(colour.darker(150));
-  p.drawEllipse(QRectF(0.25 * w, 0.15 * h, 0.2 * w, 0.15 * h));
-  p.setPen(QPen(QColor(90, 60, 30), 2));
-  p.drawLine(QPointF(0.5 * w, 0.8 * h), QPointF(0.5 * w, 0.98 * h));
-  p.end();
-  b->Transparent = keyed;
-  return b;
-}
-
+// The embedded pictures as the game window holds them (stored depth,
+// transparency flag as on the component).
 struct TPictures {
   std::array<std::array<std::unique_ptr<TBitmap>, 4>, 4> Balloons;  // [colour][1..3]
   std::array<std::unique_ptr<TBitmap>, 4> Shots;
-  std::unique_ptr<TBitmap> Bonus, Revive, Spiky;
-  int StandIns = 0;
-
-  // The embedded pictures as the game window holds them (stored depth,
-  // transparency flag as on the component).
-  std::unique_ptr<TBitmap> Load(const QString& name, int w, int h, QColor colour, bool keyed) {
-    if (auto p = LoadGamePicture(name)) return p;
-    ++StandIns;
-    return Picture(w, h, colour, keyed);
-  }
+  std::unique_ptr<TBitmap> Bonus = LoadGamePicture(QStringLiteral("imgBonus"));
+  std::unique_ptr<TBitmap> Revive = LoadGamePicture(QStringLiteral("imgRevive"));
+  std::unique_ptr<TBitmap> Spiky = LoadGamePicture(QStringLiteral("imgSpiky"));
 
   TPictures() {
-    const QColor colours[] = {QColor(230, 40, 40), QColor(250, 220, 40), QColor(40, 210, 230),
-                              QColor(120, 230, 40)};
     for (std::uint8_t c = 0; c < 4; ++c) {
-      for (int n = 1; n <= 3; ++n) Balloons[c][n] = Load(BalloonImageName(c, n), 150, 188, colours[c], true);
-      Shots[c] = Load(ShotImageName(c), 160, 240, colours[c], true);
+      for (int n = 1; n <= 3; ++n) Balloons[c][n] = LoadGamePicture(BalloonImageName(c, n));
+      Shots[c] = LoadGamePicture(ShotImageName(c));
     }
-    Bonus = Load(QStringLiteral("imgBonus"), 100, 125, QColor(250, 200, 0), false);
-    Revive = Load(QStringLiteral("imgRevive"), 100, 125, QColor(0, 200, 80), false);
-    Spiky = Load(QStringLiteral("imgSpiky"), 100, 125, QColor(120, 120, 120), false);
   }
 };
 
@@ -103,7 +73,6 @@ void BM_CreateRoundBalloons(benchmark::State& state) {
                            {2, false, false, false}, {0, false, false, false}, {1, false, false, false},
                            {2, false, false, false}};
 
-  state.SetLabel(pics.StandIns == 0 ? "embedded pictures" : "some stand-in pictures");
   double totalMs = 0, totalCpuMs = 0;
   for (auto _ : state) {
     RandSeed(4711);

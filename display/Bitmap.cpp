@@ -182,12 +182,26 @@ QRegion TCanvas::Clip(const TRect& area) const {
   return FClip ? r.intersected(*FClip) : r;
 }
 
-int TCanvas::TextWidth(const QString& text) const {
-  return QFontMetrics(Font.ToQFont()).horizontalAdvance(text);
+const QFont& TCanvas::QtFont() const {
+  // The colour is not part of the Qt font: a change of colour keeps the cache.
+  if (!FCachedFor || FCachedFor->Name != Font.Name || FCachedFor->Height != Font.Height ||
+      FCachedFor->Bold != Font.Bold) {
+    FCachedFor = Font;
+    FCachedFont = Font.ToQFont();
+    FCachedMetrics.emplace(FCachedFont);
+  }
+  return FCachedFont;
 }
 
+const QFontMetrics& TCanvas::Metrics() const {
+  QtFont();
+  return *FCachedMetrics;
+}
+
+int TCanvas::TextWidth(const QString& text) const { return Metrics().horizontalAdvance(text); }
+
 int TCanvas::TextHeight(const QString& text) const {
-  const QFontMetrics m(Font.ToQFont());
+  const QFontMetrics& m = Metrics();
   return m.ascent() + m.descent();
 }
 
@@ -195,8 +209,8 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
   QImage& img = FOwner.Image();
   if (img.isNull() || text.isEmpty()) return;
   FOwner.SetPixelFormat(TPixelFormat::pf32bit);
-  const QFont f = Font.ToQFont();
-  const QFontMetrics m(f);
+  const QFont& f = QtFont();
+  const QFontMetrics& m = Metrics();
   QPainter p(&img);
   if (FClip) p.setClipRegion(*FClip);
   if (Brush.Style == TBrushStyle::bsSolid)

@@ -5,6 +5,8 @@
 // Pixels of a 32-bit bitmap are stored as bytes blue, green, red, fourth byte
 // (QImage::Format_RGB32 on little-endian machines), rows top-down. Other depths
 // exist only for pictures as they are stored; drawing converts as needed.
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QRegion>
 #include <QString>
@@ -83,7 +85,14 @@ public:
 
 private:
   QRegion Clip(const TRect& area) const;
+  // Font as a Qt font and its metrics, made again only when Font has changed:
+  // the game writes text every frame with one or two fonts.
+  const QFont& QtFont() const;
+  const QFontMetrics& Metrics() const;
   TBitmap& FOwner;
+  mutable std::optional<TFont> FCachedFor;
+  mutable QFont FCachedFont;
+  mutable std::optional<QFontMetrics> FCachedMetrics;
   std::optional<QRegion> FClip;
   TPoint FPenPos;
 };

@@ -30,7 +30,6 @@ void TForm1::PlayGame() {
   ExitBtn->show();
   SetCaption(Label1, QStringLiteral(" %1 ").arg(QLatin1String(ProductWord1)));
   SetCaption(Label2, QStringLiteral(" %1 ").arg(QLatin1String(ProductWord2)));
-  Label2->move(Label1->x() + Label1->width(), Label2->y());
   ProcessMessages();
   Pause(300);
   ++FGameCount;
@@ -221,7 +220,7 @@ void TForm1::MoveShelter() {
 void TForm1::FrameStep(int APeriod) {
   const std::uint32_t deadline = timeGetTime() + static_cast<std::uint32_t>(APeriod);
   FSoundQueue.clear();
-  for (int i = 1; i <= 10; ++i) FBalloons[i]->Move();
+  MoveBalloons();
 
   // Spiky pops: every slot touched by some other slot's spiky balloon, once, ascending.
   std::vector<int> popped;
@@ -236,13 +235,8 @@ void TForm1::FrameStep(int APeriod) {
     TBalloon& b = *FBalloons[i];
     b.Burst();
     if (kept && b.FNumber == FAnswer && !b.FRevive) kept = false;
-    static constexpr TSoundEvent hit[] = {seSmallBalloonHit, seMediumBalloonHit, seLargeBalloonHit};
-    QueueSound(hit[b.FSize]);
-    FRoundPoints += b.FPoints;
-    ++FBalloonsDown;
-    ++FRoundHits;
     int flash = 0, hitNumber = 0;
-    SpecialHit(i, flash, hitNumber);
+    CountHit(i, flash, hitNumber);
     // The queue is not emptied between pops: a later thread replays earlier pops first.
     StartSoundThread();
     if (flash != 0) PanelFlash();
@@ -250,21 +244,18 @@ void TForm1::FrameStep(int APeriod) {
   if (!popped.empty()) {
     if (!kept)
       EndRoundLost();
-    else if (FBalloonsDown >= 9 || timeGetTime() - FRoundStart >= 90000)
-      EndRoundKept();
+    else
+      EndRoundIfDone();
   }
 
-  for (int i = 1; i <= 10; ++i) {
-    const TBalloon& b = *FBalloons[i];
-    BaseImage1->DrawOnOverlay(b.FRect, b.FShot ? *b.FShotImage : *b.FImages[b.FFrame]);
-  }
+  DrawBalloons();
   MoveShelter();
   BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
   ProcessMessages();
   if (FShowHit) {
-    if (const TImage* hit = FindImage(QStringLiteral("imgHit")); hit && hit->Graphic)
+    if (FHitImage)
       BaseImage1->DrawOnOverlay(Rect(FHitPoint.X - 16, FHitPoint.Y - 16, FHitPoint.X + 16, FHitPoint.Y + 16),
-                                *hit->Graphic);
+                                *FHitImage);
     FShowHit = false;
   }
   DrawClock();
@@ -279,6 +270,21 @@ void TForm1::EndRoundKept() {
   FRoundTime = std::min<std::uint32_t>(timeGetTime() - FRoundStart, 90000);
   FRoundRunning = false;
   FRightBalloonKept = true;
+}
+
+void TForm1::EndRoundIfDone() {
+  if (FBalloonsDown >= 9 || timeGetTime() - FRoundStart >= 90000) EndRoundKept();
+}
+
+void TForm1::MoveBalloons() {
+  for (int i = 1; i <= 10; ++i) FBalloons[i]->Move();
+}
+
+void TForm1::DrawBalloons() {
+  for (int i = 1; i <= 10; ++i) {
+    const TBalloon& b = *FBalloons[i];
+    BaseImage1->DrawOnOverlay(b.FRect, b.FShot ? *b.FShotImage : *b.FImages[b.FFrame]);
+  }
 }
 
 void TForm1::EndRoundLost() {
@@ -311,11 +317,8 @@ void TForm1::SpeedTest() {
   FShelterStep = true;
   const std::uint32_t t0 = timeGetTime();
   for (int n = 0; n < 200; ++n) {
-    for (int i = 1; i <= 10; ++i) FBalloons[i]->Move();
-    for (int i = 1; i <= 10; ++i) {
-      const TBalloon& b = *FBalloons[i];
-      BaseImage1->DrawOnOverlay(b.FRect, b.FShot ? *b.FShotImage : *b.FImages[b.FFrame]);
-    }
+    MoveBalloons();
+    DrawBalloons();
     MoveShelter();
     BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
     BaseImage1->PresentOverlay();
@@ -371,6 +374,6 @@ void TForm1::BaseImage1OverlayPaint() {
 
 void TForm1::BaseImage1Resize() {
   if (const TImage* bg = FindImage(QStringLiteral("imgBackGround")); bg && bg->Graphic)
-    BaseImage1->BaseCanvas().StretchDraw(Rect(0, 0, BaseImage1->width(), BaseImage1->height()), *bg->Graphic);
+    BaseImage1->BaseCanvas().StretchDraw(Playfield(), *bg->Graphic);
   BaseImage1->ResetOverlay();
 }

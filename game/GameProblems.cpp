@@ -12,7 +12,6 @@ void TForm1::MakeProblem(std::uint8_t Op) {
   FOperand1 = p.Operand1;
   FOperand2 = p.Operand2;
   SetCaption(Label1, ProblemText(p, Op));
-  Label2->move(Label1->x() + Label1->width(), Label2->y());
   SetCaption(Label2, HiddenAnswerText());
   CenterPanel8();
   Panel8->repaint();

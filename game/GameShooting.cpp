@@ -9,10 +9,6 @@
 #include "platform/Messages.h"
 #include "platform/Random.h"
 
-namespace {
-constexpr TSoundEvent HitSound[] = {seSmallBalloonHit, seMediumBalloonHit, seLargeBalloonHit};
-}
-
 void TForm1::BaseImage1MouseDown(TMouseButton, TShiftState Shift, int X, int Y) {
   if (Shift == TShiftState{ssLeft}) {
     if (FStartBalloon) {
@@ -23,8 +19,8 @@ void TForm1::BaseImage1MouseDown(TMouseButton, TShiftState Shift, int X, int Y) 
     if (FRoundRunning && Shoot(X, Y, hitNumber)) {
       if (hitNumber == FAnswer)
         EndRoundLost();
-      else if (FBalloonsDown >= 9 || timeGetTime() - FRoundStart >= 90000)
-        EndRoundKept();
+      else
+        EndRoundIfDone();
     }
   } else if (Shift == TShiftState{ssRight} && FRoundRunning) {
     if (!Nuke())
@@ -63,11 +59,7 @@ bool TForm1::Shoot(int X, int Y, int& HitNumber) {
       const int dy = Round(t * b.FVY / FFramePeriod);
       if (!b.HitTest(X - dx, Y - dy, FShelterRect)) continue;
       HitNumber = b.FNumber;
-      ++FBalloonsDown;
-      ++FRoundHits;
-      QueueSound(HitSound[b.FSize]);
-      FRoundPoints += b.FPoints;
-      SpecialHit(i, flash, HitNumber);
+      CountHit(i, flash, HitNumber);
       FShowHit = true;
       FHitPoint = {X, Y};
       result = true;
@@ -77,6 +69,16 @@ bool TForm1::Shoot(int X, int Y, int& HitNumber) {
   StartSoundThread();
   if (flash != 0) PanelFlash();
   return result;
+}
+
+void TForm1::CountHit(int Slot, int& Flash, int& HitNumber) {
+  static constexpr TSoundEvent HitSound[] = {seSmallBalloonHit, seMediumBalloonHit, seLargeBalloonHit};
+  const TBalloon& b = *FBalloons[Slot];
+  ++FBalloonsDown;
+  ++FRoundHits;
+  QueueSound(HitSound[b.FSize]);
+  FRoundPoints += b.FPoints;
+  SpecialHit(Slot, Flash, HitNumber);
 }
 
 bool TForm1::Nuke() {

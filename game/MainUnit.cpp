@@ -193,6 +193,7 @@ void TForm1::LoadPictures() {
     img.Graphic = LoadGamePicture(img.Name);
     FImages.emplace(img.Name, std::move(img));
   }
+  if (const TImage* hit = FindImage(QStringLiteral("imgHit"))) FHitImage = hit->Graphic.get();
 }
 
 const TImage* TForm1::FindImage(const QString& name) const {
@@ -212,19 +213,25 @@ const TBitmap* TForm1::GetShotImage(std::uint8_t Colour, int) const {
 
 std::unique_ptr<TBalloon> TForm1::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              int Chance) const {
-  return std::make_unique<TBalloon>(
-      Number, Colour, Size, [this](std::uint8_t c, int i) { return GetBalloonImage(c, i); },
-      [this](std::uint8_t c, int i) { return GetShotImage(c, i); },
-      Rect(0, 0, BaseImage1->width(), BaseImage1->height()), Speed, Chance, Badges());
+  return std::make_unique<TBalloon>(Number, Colour, Size, BalloonLookup(), ShotLookup(), Playfield(), Speed, Chance,
+                                    Badges());
 }
 
 std::unique_ptr<TBalloon> TForm1::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              bool Bonus, bool Revive, bool Spiky) const {
-  return std::make_unique<TBalloon>(
-      Number, Colour, Size, [this](std::uint8_t c, int i) { return GetBalloonImage(c, i); },
-      [this](std::uint8_t c, int i) { return GetShotImage(c, i); },
-      Rect(0, 0, BaseImage1->width(), BaseImage1->height()), Speed, Bonus, Revive, Spiky, Badges());
+  return std::make_unique<TBalloon>(Number, Colour, Size, BalloonLookup(), ShotLookup(), Playfield(), Speed, Bonus,
+                                    Revive, Spiky, Badges());
 }
+
+TImageLookup TForm1::BalloonLookup() const {
+  return [this](std::uint8_t c, int i) { return GetBalloonImage(c, i); };
+}
+
+TImageLookup TForm1::ShotLookup() const {
+  return [this](std::uint8_t c, int i) { return GetShotImage(c, i); };
+}
+
+TRect TForm1::Playfield() const { return Rect(0, 0, BaseImage1->width(), BaseImage1->height()); }
 
 TBadgePictures TForm1::Badges() const {
   auto pic = [this](const char* n) {
@@ -322,18 +329,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return key == Qt::Key_Alt;
   }
   if (event->type() == QEvent::KeyPress) {
-    if (key == Qt::Key_Escape && mods == Qt::NoModifier) {
-      acQuit->trigger();
-      return true;
-    }
-    if (mods == Qt::ControlModifier && key == Qt::Key_R) {
-      acRestart->trigger();
-      return true;
-    }
-    if (mods == Qt::ControlModifier && key == Qt::Key_S) {
-      acSettings->trigger();
-      return true;
-    }
+    // The actions' own shortcuts (Esc, Ctrl+R, Ctrl+S) work wherever the focus is.
+    const QKeySequence pressed(QKeyCombination(mods, static_cast<Qt::Key>(key)));
+    for (QAction* a : {acQuit, acRestart, acSettings})
+      if (a->shortcut() == pressed) {
+        a->trigger();
+        return true;
+      }
     if (KeyPreview) {
       FormKeyDown(key);
       return key == Qt::Key_Space || key == Qt::Key_Alt;

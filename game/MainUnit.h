@@ -123,6 +123,11 @@ public:
                                        bool Bonus, bool Revive, bool Spiky) const;
   // The window's Bonus, Revive and Spiky badges (each may be missing).
   TBadgePictures Badges() const;
+  // The window's picture look-ups as balloons take them.
+  TImageLookup BalloonLookup() const;
+  TImageLookup ShotLookup() const;
+  // Rect(0, 0, playfield width, playfield height).
+  TRect Playfield() const;
 
   // ---- problems ----
   void MakeProblem(std::uint8_t Op);
@@ -188,12 +193,22 @@ private:
   void PanelFlash();
   void EndRoundKept();
   void EndRoundLost();
+  // Ends the round kept when all wrong balloons are down or the time is up.
+  void EndRoundIfDone();
+  // Counts slot Slot's balloon, just gone down by a dart or a spiky pop: points,
+  // counters, its size's hit sound and its special effect.
+  void CountHit(int Slot, int& Flash, int& HitNumber);
+  // One frame of motion for every balloon, and every balloon drawn (the shot
+  // picture when down): shared by the frame step and the speed test.
+  void MoveBalloons();
+  void DrawBalloons();
   void MakeShelterPicture(const TBalloon& model);
   void MoveShelter();
   void RevealAnswer();
   void BlinkAnswer();
 
   std::map<QString, TImage> FImages;
+  const TBitmap* FHitImage = nullptr;  // imgHit's picture, drawn in every frame after a hit
   QCursor FAimCursor;
   bool FAimCursorSet = false;
   int FBarDesignHeight = 98;

@@ -228,8 +228,9 @@ TEST(PictureAssets, BalloonBodyIsRoundAroundWhereNumbersAndSpikesGo) {
     for (int a = 0; a < 360; a += 30) {
       const double t = a * M_PI / 180;
       EXPECT_NE(Pixel(*pic, 75 + Round(64 * std::cos(t)), 75 + Round(64 * std::sin(t))), kWhite) << a;
-      if (a != 90)  // the knot hangs below
+      if (a != 90) {  // the knot hangs below
         EXPECT_EQ(Pixel(*pic, 75 + Round(74 * std::cos(t)), 75 + Round(74 * std::sin(t))), kWhite) << a;
+      }
     }
   }
   // The three animation pictures differ.

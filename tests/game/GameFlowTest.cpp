@@ -122,17 +122,17 @@ TEST(GameFlow, RestartOnStartScreenTakesEffectOnlyOnceTheBalloonIsShot) {
   int names = 0;
   h.Form->AskPlayerName = [&] { ++names; };
   bool pressed = false;
+  std::uint32_t since = 0;
   h.Script.push_back([&] {
     if (!h.Form->FStartBalloon) return false;
     h.Key(Qt::Key_R, Qt::ControlModifier);
     pressed = true;
+    since = timeGetTime();
     return true;
   });
   // Shoot the balloon a few seconds later: until then the start screen stays.
   h.Script.push_back([&] {
     if (!pressed || !h.Form->FStartBalloon) return false;
-    static std::uint32_t since = 0;
-    if (since == 0) since = timeGetTime();
     if (timeGetTime() - since < 3000) {
       EXPECT_TRUE(h.Form->rgrpLevel->isVisible());
       return false;

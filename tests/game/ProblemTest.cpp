@@ -192,35 +192,27 @@ TEST(ProblemNoRepeat, ARepeatOfTheStoredClassIsDrawnAgain) {
   }
 }
 
-TEST(ProblemNoRepeat, SubtractionAfterAnAdditionRoundAvoidsThatAdditionInside) {
-  // The inner addition of a subtraction checks against class 0: after an
-  // addition round a + b, the subtraction (a + b) - b is not built from it.
-  for (int level = 0; level <= 4; ++level) {
-    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
-      RandSeed(seed);
-      const TProblem addition = DrawProblem(level, 0, TProblem{}, 3);
-      const TProblem fromIt{addition.Operand1, addition.Answer, addition.Operand2};
-
-      RandSeed(seed);
-      EXPECT_NE(DrawProblem(level, 1, addition, 0), fromIt) << "level " << level << " seed " << seed;
-      // After a multiplication round the same stream builds exactly that subtraction.
-      RandSeed(seed);
-      EXPECT_EQ(DrawProblem(level, 1, addition, 2), fromIt) << "level " << level << " seed " << seed;
-    }
-  }
-}
-
-TEST(ProblemNoRepeat, DivisionAfterAMultiplicationRoundAvoidsThatProductInside) {
-  for (int level = 2; level <= 4; ++level) {
-    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
-      RandSeed(seed);
-      const TProblem product = DrawProblem(level, 2, TProblem{}, 0);
-      const TProblem fromIt{product.Operand1, product.Answer, product.Operand2};
-
-      RandSeed(seed);
-      EXPECT_NE(DrawProblem(level, 3, product, 2), fromIt) << "level " << level << " seed " << seed;
-      RandSeed(seed);
-      EXPECT_EQ(DrawProblem(level, 3, product, 0), fromIt) << "level " << level << " seed " << seed;
+// The inner drawing of a subtraction (an addition) or a division (a
+// multiplication) checks against its own class: after a round of the inner
+// class, the inverse problem is not built from that round's problem; after a
+// round of another class the same random stream builds exactly that problem.
+TEST(ProblemNoRepeat, InverseProblemAvoidsThePreviousRoundsProblemInside) {
+  const struct {
+    int Inner, Outer, OtherOperation, FirstLevel;
+  } cases[] = {{0, 1, 2, 0}, {2, 3, 0, 2}};
+  for (const auto& c : cases) {
+    for (int level = c.FirstLevel; level <= 4; ++level) {
+      for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        RandSeed(seed);
+        const TProblem inner = DrawProblem(level, c.Inner, TProblem{}, c.OtherOperation);
+        const TProblem fromIt{inner.Operand1, inner.Answer, inner.Operand2};
+        RandSeed(seed);
+        EXPECT_NE(DrawProblem(level, c.Outer, inner, c.Inner), fromIt)
+            << "op " << c.Outer << " level " << level << " seed " << seed;
+        RandSeed(seed);
+        EXPECT_EQ(DrawProblem(level, c.Outer, inner, c.OtherOperation), fromIt)
+            << "op " << c.Outer << " level " << level << " seed " << seed;
+      }
     }
   }
 }

@@ -178,8 +178,11 @@ TEST_F(TRoundFixture, NukeWithOnlyTheRightBalloonShelteredEndsKept) {
   EXPECT_TRUE(f.FRightBalloonKept);
   EXPECT_EQ(f.FRoundHits, 3);  // nukes are not hits
   EXPECT_GT(f.FRoundPoints, pointsBefore);
-  for (int i = 1; i <= 10; ++i)
-    if (i != right) EXPECT_EQ(f.FBalloons[i]->FVX, 0.0f);
+  for (int i = 1; i <= 10; ++i) {
+    if (i != right) {
+      EXPECT_EQ(f.FBalloons[i]->FVX, 0.0f);
+    }
+  }
   EXPECT_FALSE(f.FBalloons[right]->FShot);
 }
 
