@@ -28,7 +28,10 @@ install_packages() {
 build() {
   local dir="$1"; shift
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
+    # ccache, where installed, makes rebuilds in other checkouts cheap; CI has none.
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@"
   fi
   cmake --build "$dir" -j2
 }
