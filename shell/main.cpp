@@ -2,14 +2,15 @@
 // after another until the player quits).
 #include <QApplication>
 #include <QMessageBox>
+#include <memory>
 
 #include "display/Fonts.h"
-#include "display/OverlayImage.h"
 #include "display/PictureAssets.h"
 #include "game/MainUnit.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
-#include "sound/SoundEffects.h"
+#include "platform/SoundOutput.h"
+#include "platform/sdl/SdlSoundOutput.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -17,23 +18,29 @@ int main(int argc, char** argv) {
   Randomize();
   RegisterGameFonts();
   QApplication::setWindowIcon(LoadMainIcon());
+  // The sounds go to the machine's sound device (SDL2).
+  SetSoundOutput(&DeviceSoundOutput());
 
-  TForm1 form;
-  form.ShowMessage = [&form](const QString& text) {
-    QMessageBox::information(&form, QStringLiteral("Zuggle Dart"), text);
+  std::unique_ptr<TForm1> form;
+  try {
+    form = std::make_unique<TForm1>();
+  } catch (const EPictureError& e) {
+    // A damaged build: say so instead of ending without a word.
+    QMessageBox::critical(nullptr, QStringLiteral("Zuggle Dart"),
+                          QStringLiteral("The game cannot start: one of its pictures is damaged.\n\n%1")
+                              .arg(QString::fromStdString(e.what())));
+    return 1;
+  }
+  form->ShowMessage = [f = form.get()](const QString& text) {
+    QMessageBox::information(f, QStringLiteral("Zuggle Dart"), text);
   };
-  form.show();
+  form->show();
   ProcessMessages();
 
-  // Start kick.
-  if (!form.FNoSound) PlaySoundEvent(seEntry, false);
-  form.FShowHit = false;
-  form.BaseImage1->SuspendBaseNotify();
-  form.SpeedTest();
-  if (qEnvironmentVariableIsSet("ZUGGLE_DEBUG_SPEED")) qInfo("frame time %d", form.FFrameTime);
-  form.FGameCount = 0;
-  while (!form.FQuit) {
-    form.PlayGame();
+  form->StartKick();
+  if (qEnvironmentVariableIsSet("ZUGGLE_DEBUG_SPEED")) qInfo("frame time %d", form->FFrameTime);
+  while (!form->FQuit) {
+    form->PlayGame();
     ProcessMessages();
   }
   return 0;
