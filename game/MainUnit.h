@@ -2,7 +2,14 @@
 // The game window: owns the whole game state and runs the game as nested loops
 // on the window's thread (no timer-driven animation). Handlers of mouse, keys
 // and actions run only inside ProcessMessages and talk to the loops through the
-// flags FRoundRunning, FQuit and FRestart.
+// flags FRoundState.FRoundRunning, FQuit and FRestart.
+//
+// The rules of a round live in TRound (game/Round.h), which decides; the
+// window keeps the game's method names (Shoot, Nuke, SpecialHit, ...) as thin
+// calls into it and shows and sounds what it decided.
+//
+// Construction loads the embedded pictures and throws EPictureError when one
+// is damaged (display/PictureAssets.h). Window thread only.
 #include <QAction>
 #include <QCursor>
 #include <QLabel>
