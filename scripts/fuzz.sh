@@ -14,7 +14,10 @@ cmake --build "$DIR" -j2 --target "${targets[@]}"
 for t in "${targets[@]}"; do
   echo "fuzz: $t for ${SECONDS_PER_TARGET}s"
   mkdir -p "$DIR/corpus/$t"
+  # Seed files kept with the sources (read only; new finds go to the build's corpus).
+  seeds=()
+  [ -d "$ROOT/fuzz/corpus/$t" ] && seeds=("$ROOT/fuzz/corpus/$t")
   QT_QPA_PLATFORM=offscreen "$DIR/fuzz/$t" -max_total_time="$SECONDS_PER_TARGET" -print_final_stats=0 \
-    "$DIR/corpus/$t" 2>&1 | tail -n 2
+    "$DIR/corpus/$t" "${seeds[@]}" 2>&1 | tail -n 2
   [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzz: $t found a fault"; exit 1; }
 done
