@@ -86,7 +86,7 @@ TEST_F(HighscoreStore, SaveWritesTheFormatAndLoadReadsItBack) {
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList({"Scores.dat"}));
 }
 
-TEST_F(HighscoreStore, ACleardListIsSavedAsThreeRecordsWithoutRows) {
+TEST_F(HighscoreStore, AClearedListIsSavedAsThreeRecordsWithoutRows) {
   SetTable(Form, SomeRows);
   ClearHighscores(Form);
   EXPECT_EQ(TableOf(Form), THighscoreTable{});
