@@ -9,11 +9,11 @@
 
 namespace {
 
-// Bytes from a readable description: hex bytes and 'quoted text', separated by
+// Bytes from readable text: hex bytes and 'quoted text', separated by
 // blanks, as the format's examples are written.
-QByteArray Bytes(const char* description) {
+QByteArray Bytes(const char* text) {
   QByteArray out;
-  const QByteArray d(description);
+  const QByteArray d(text);
   for (qsizetype i = 0; i < d.size();) {
     if (d[i] == ' ') {
       ++i;
