@@ -1,6 +1,7 @@
 // Program entry: the game window and its start kick (speed test, then one game
 // after another until the player quits).
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <memory>
 
@@ -11,6 +12,13 @@
 #include "platform/Random.h"
 #include "platform/SoundOutput.h"
 #include "platform/sdl/SdlSoundOutput.h"
+#include "shell/HighscoreUnit.h"
+#include "shell/NameUnit.h"
+
+namespace {
+// Where the highscore file lives: beside the executable.
+QString ScoresFilePath() { return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Scores.dat")); }
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -21,6 +29,8 @@ int main(int argc, char** argv) {
   // The sounds go to the machine's sound device (SDL2).
   SetSoundOutput(&DeviceSoundOutput());
 
+  // The name dialog lives as long as the program and is reused for every game.
+  TForm3 form3;
   std::unique_ptr<TForm1> form;
   try {
     form = std::make_unique<TForm1>();
@@ -34,6 +44,10 @@ int main(int argc, char** argv) {
   form->ShowMessage = [f = form.get()](const QString& text) {
     QMessageBox::information(f, QStringLiteral("Zuggle Dart"), text);
   };
+  form->AskPlayerName = [f = form.get(), &form3] { AskPlayerName(*f, form3); };
+  form->GameOver = [f = form.get()] { GameOver(*f); };
+  const QString scoresFile = ScoresFilePath();
+  LoadHighscores(*form, scoresFile);
   form->show();
   ProcessMessages();
 
@@ -43,5 +57,7 @@ int main(int argc, char** argv) {
     form->PlayGame();
     ProcessMessages();
   }
+  // A regular end (Esc, the Exit button, closing the window).
+  SaveHighscores(*form, scoresFile);
   return 0;
 }
