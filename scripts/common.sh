@@ -9,6 +9,7 @@ PACKAGES=(
   fonts-comic-neue fonts-liberation2 fp-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils alsa-utils
+  xvfb xauth xdotool
 )
 
 install_packages() {

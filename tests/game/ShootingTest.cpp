@@ -3,7 +3,12 @@
 // a window in tests/rules/RoundTest.cpp.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <chrono>
 #include <qpa/qwindowsysteminterface.h>
+#include <thread>
 
 #include "GameHarness.h"
 #include "game/Design.h"
@@ -267,4 +272,42 @@ TEST_F(TRoundFixture, AHeldAltFiresOneNukeAsTheXServerRepeatsIt) {
   EXPECT_TRUE(r.FRoundRunning);
   XHold(Qt::Key_Alt, 12000);
   EXPECT_EQ(Started("NUKE"), 2);
+}
+
+// The same hold from a real X server: runs only on the xcb platform with
+// xdotool at hand, e.g.
+//   xvfb-run -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb \
+//     tests/game_tests --gtest_filter='*RealXServer*'
+// The key is held for 1.5 s while the window pumps its messages as a round
+// does; the server repeats it in its own way.
+TEST_F(TRoundFixture, AHeldSpaceOnARealXServerFiresOneDart) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server";
+  if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) GTEST_SKIP() << "needs xdotool";
+  Place(SlotOf(r.FAnswer), 60, 60);
+  for (int i = 1; i <= 10; ++i)
+    if (r.FBalloons[i]->FNumber != r.FAnswer) Place(i, 600, 400);
+  f.activateWindow();
+  f.raise();
+  ASSERT_TRUE(CursorAt(Centre(WrongSlot())));
+  f.KeyPreview = true;
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"), QStringLiteral("xdotool keydown space; sleep 1.5; xdotool keyup space")});
+  ASSERT_TRUE(xdotool.waitForStarted());
+  // Pump in real time, as the round loop does every frame, until the key is up.
+  QElapsedTimer pumped;
+  pumped.start();
+  while (xdotool.state() != QProcess::NotRunning && pumped.elapsed() < 10000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(6));
+  }
+  for (int i = 0; i < 50; ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(r.FRoundHits, 1);
+  // The sound threads start the whoosh at once (its pre-delay is 0).
+  for (int i = 0; i < 100 && Started("WHOOSH") < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(Started("WHOOSH"), 1);
 }
