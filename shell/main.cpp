@@ -9,6 +9,7 @@
 #include "game/MainUnit.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
+#include "shell/SettingsU.h"
 #include "sound/SoundEffects.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
   form.ShowMessage = [&form](const QString& text) {
     QMessageBox::information(&form, QStringLiteral("Zuggle Dart"), text);
   };
+  form.ShowSettingsDialog = [&form] { ::ShowSettingsDialog(form); };
+  const QString settingsFile = QCoreApplication::applicationDirPath() + QStringLiteral("/ZuggleDart.ini");
+  LoadSettings(form, settingsFile);
   form.show();
   ProcessMessages();
 
@@ -36,5 +40,6 @@ int main(int argc, char** argv) {
     form.PlayGame();
     ProcessMessages();
   }
+  SaveSettings(form, settingsFile);
   return 0;
 }
