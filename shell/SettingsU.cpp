@@ -85,7 +85,11 @@ TSettingsForm::TSettingsForm(QWidget* parent)
   font.Name = QStringLiteral("Arial");
   font.Height = -15;
   font.Bold = true;
-  setFont(font.ToQFont());
+  QFont dialogFont = font.ToQFont();
+  // Hinted like the desktop's own dialog text: crisper at this small size, and
+  // the captions then fit the boxes they were laid out for.
+  dialogFont.setHintingPreference(QFont::PreferFullHinting);
+  setFont(dialogFont);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
   pal.setColor(QPalette::Button, Qt::white);
