@@ -50,6 +50,10 @@ QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption
   auto* box = new QCheckBox(caption, parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setGeometry(bounds);
+  // The group's caption colour is not meant for the captions of the boxes in it.
+  QPalette pal = box->palette();
+  pal.setColor(QPalette::WindowText, Qt::black);
+  box->setPalette(pal);
   return box;
 }
 
@@ -57,7 +61,6 @@ QGroupBox* NewGroupBox(QWidget* parent, const char* name, const QString& caption
   auto* group = new QGroupBox(caption, parent);
   group->setObjectName(QString::fromLatin1(name));
   group->setGeometry(bounds);
-  // The caption takes the colour; the check boxes inside keep the dialog's text colour.
   QPalette pal = group->palette();
   pal.setColor(QPalette::WindowText, GroupCaptionColor);
   group->setPalette(pal);
