@@ -31,8 +31,9 @@ namespace {
 constexpr int ClientWidth = 447 - 2 * 3;
 constexpr int ClientHeight = 326 - 2 * 3 - 22;
 
-// Group captions in the themed look's caption blue: plain near-white, as a
-// caption colour on this white dialog, could not be read.
+// Group captions in the caption blue of the desktop's themed dialogs, which
+// draw captions in their own colour: a near-white caption font colour would
+// vanish on this white dialog.
 const QColor GroupCaptionColor(0, 70, 213);
 
 // Empties the highscore table's three lists.
