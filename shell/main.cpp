@@ -14,10 +14,11 @@
 #include "platform/sdl/SdlSoundOutput.h"
 #include "shell/HighscoreUnit.h"
 #include "shell/NameUnit.h"
+#include "shell/SettingsU.h"
 
 namespace {
-// Where the highscore file lives: beside the executable.
-QString ScoresFilePath() { return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Scores.dat")); }
+// Where the game's files live: beside the executable.
+QString FilePath(const char* name) { return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)); }
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,8 +47,11 @@ int main(int argc, char** argv) {
   };
   form->AskPlayerName = [f = form.get(), &form3] { AskPlayerName(*f, form3); };
   form->GameOver = [f = form.get()] { GameOver(*f); };
-  const QString scoresFile = ScoresFilePath();
+  form->ShowSettingsDialog = [f = form.get()] { ::ShowSettingsDialog(*f); };
+  const QString scoresFile = FilePath("Scores.dat");
+  const QString settingsFile = FilePath("ZuggleDart.ini");
   LoadHighscores(*form, scoresFile);
+  LoadSettings(*form, settingsFile);
   form->show();
   ProcessMessages();
 
@@ -57,7 +61,8 @@ int main(int argc, char** argv) {
     form->PlayGame();
     ProcessMessages();
   }
-  // A regular end (Esc, the Exit button, closing the window).
-  SaveHighscores(*form, scoresFile);
+  // A regular end (Esc, the Exit button, closing the window); a failed
+  // highscore save skips the settings.
+  if (SaveHighscores(*form, scoresFile)) SaveSettings(*form, settingsFile);
   return 0;
 }
