@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
+#include <vector>
 
 #include "display/GraphicsRoutines.h"
 
@@ -169,8 +171,34 @@ QRect TOverlayImage::MixIntoOverlay(const TRect& rectangle, int weight, TBitmap&
   if (target.isEmpty()) return QRect();
   const TRect source = ToTRect(target.translated(-rectangle.Left, -rectangle.Top));
   TCanvas& overlay = FOverlay->Canvas();
-  BlendRect(&bitmap.Canvas(), &overlay, source, TPoint{target.left(), target.top()}, bkUniform, 256 - weight,
-            0);
+  if (!bitmap.Transparent) {
+    BlendRect(&bitmap.Canvas(), &overlay, source, TPoint{target.left(), target.top()}, bkUniform, 256 - weight,
+              0);
+    return target;
+  }
+  // A transparent bitmap (the shelter with its rounded corners) is mixed only
+  // where it is drawn: its key-coloured pixels leave what lies under them, and
+  // its edge pixels that cover part of their place mix the blend in by that share.
+  const QImage& pic = bitmap.Image();
+  const QRgb key = pic.pixel(0, pic.height() - 1) & 0xFFFFFF;
+  QImage& over = FOverlay->Image();
+  std::vector<std::uint32_t> under(static_cast<std::size_t>(target.width()));
+  for (int y = target.top(); y <= target.bottom(); ++y) {
+    const auto* s = reinterpret_cast<const std::uint32_t*>(pic.constScanLine(y - rectangle.Top)) + source.Left;
+    auto* d = reinterpret_cast<std::uint32_t*>(over.scanLine(y)) + target.left();
+    std::copy_n(d, under.size(), under.begin());
+    BlendRowUniform(s, d, target.width(), 256 - weight, 0);
+    for (int x = 0; x < target.width(); ++x) {
+      const int a = qAlpha(s[x]);
+      if ((s[x] & 0xFFFFFF) == key) {
+        d[x] = under[x];
+      } else if (a != 0 && a != 255) {
+        auto mix = [a](int blended, int u) { return (blended * a + u * (255 - a) + 127) / 255; };
+        d[x] = qRgba(mix(qRed(d[x]), qRed(under[x])), mix(qGreen(d[x]), qGreen(under[x])),
+                     mix(qBlue(d[x]), qBlue(under[x])), qAlpha(under[x]));
+      }
+    }
+  }
   return target;
 }
 

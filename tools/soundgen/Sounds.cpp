@@ -87,7 +87,9 @@ TSignal Glass(double fs, std::size_t n) {
   TSignal s(n);
   TRng rng(3);
   struct TMode { double Ratio, Amp, Tau; };
-  const TMode modes[] = {{1.0, 0.55, 0.13}, {2.32, 1.0, 0.085}, {3.30, 0.55, 0.045}, {3.87, 0.6, 0.03}, {4.41, 0.4, 0.02}};
+  const TMode modes[] = {
+      {1.0, 0.55, 0.13}, {2.32, 1.0, 0.085}, {3.30, 0.55, 0.045}, {3.87, 0.6, 0.03}, {4.41, 0.4, 0.02},
+  };
   const double lowest = 1180;
   const double taps[][2] = {{0.0, 1.0}, {0.07, 0.3}};
   for (const auto& tap : taps) {
