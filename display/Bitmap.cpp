@@ -359,9 +359,9 @@ QImage KeyedCoverage(const TBitmap& graphic, int w, int h) {
   const double grow = std::max(double(w) / src.width(), double(h) / src.height());
   if (grow <= 1.0) return scaled;
   // Growing would magnify the stored picture's hard, stepped edge. The edge is
-  // taken instead from the outline smoothed over three stored pixels (a tent
-  // filter), grown, and sharpened again to a ramp of about one target pixel:
-  // a round rim stays round. The colour is the grown picture's own.
+  // taken instead from the outline smoothed over five stored pixels (a
+  // binomial filter), grown, and sharpened again to a ramp of about one target
+  // pixel: a round rim stays round. The colour is the grown picture's own.
   const int sw = src.width(), sh = src.height();
   QImage soft(sw, sh, QImage::Format_Grayscale8);
   auto covered = [&](int x, int y) {
@@ -369,12 +369,13 @@ QImage KeyedCoverage(const TBitmap& graphic, int w, int h) {
     y = std::clamp(y, 0, sh - 1);
     return qAlpha(reinterpret_cast<const QRgb*>(alpha.constScanLine(y))[x]) != 0 ? 1 : 0;
   };
+  static constexpr int Binomial[5] = {1, 4, 6, 4, 1};
   for (int y = 0; y < sh; ++y)
     for (int x = 0; x < sw; ++x) {
       int sum = 0;
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) sum += covered(x + dx, y + dy) * (2 - std::abs(dx)) * (2 - std::abs(dy));
-      soft.scanLine(y)[x] = static_cast<uchar>((sum * 255 + 8) / 16);
+      for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) sum += covered(x + dx, y + dy) * Binomial[dx + 2] * Binomial[dy + 2];
+      soft.scanLine(y)[x] = static_cast<uchar>((sum * 255 + 128) / 256);
     }
   const QImage outline = soft.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   const double steep = 2 * grow;
