@@ -4,8 +4,11 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -363,30 +366,41 @@ QImage KeyedCoverage(const TBitmap& graphic, int w, int h) {
   // binomial filter), grown, and sharpened again to a ramp of about one target
   // pixel: a round rim stays round. The colour is the grown picture's own.
   const int sw = src.width(), sh = src.height();
+  // The binomial filter 1 4 6 4 1 across, then down (edges repeat outwards).
+  std::vector<std::uint16_t> across(static_cast<std::size_t>(sw) * sh);
+  for (int y = 0; y < sh; ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
+    auto at = [&](int x) { return qAlpha(a[std::clamp(x, 0, sw - 1)]) != 0 ? 1 : 0; };
+    for (int x = 0; x < sw; ++x)
+      across[std::size_t(y) * sw + x] =
+          std::uint16_t(at(x - 2) + 4 * at(x - 1) + 6 * at(x) + 4 * at(x + 1) + at(x + 2));
+  }
   QImage soft(sw, sh, QImage::Format_Grayscale8);
-  auto covered = [&](int x, int y) {
-    x = std::clamp(x, 0, sw - 1);
-    y = std::clamp(y, 0, sh - 1);
-    return qAlpha(reinterpret_cast<const QRgb*>(alpha.constScanLine(y))[x]) != 0 ? 1 : 0;
-  };
-  static constexpr int Binomial[5] = {1, 4, 6, 4, 1};
-  for (int y = 0; y < sh; ++y)
-    for (int x = 0; x < sw; ++x) {
-      int sum = 0;
-      for (int dy = -2; dy <= 2; ++dy)
-        for (int dx = -2; dx <= 2; ++dx) sum += covered(x + dx, y + dy) * Binomial[dx + 2] * Binomial[dy + 2];
-      soft.scanLine(y)[x] = static_cast<uchar>((sum * 255 + 128) / 256);
-    }
+  for (int y = 0; y < sh; ++y) {
+    auto row = [&](int dy) { return &across[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
+    const std::uint16_t *r0 = row(-2), *r1 = row(-1), *r2 = row(0), *r3 = row(1), *r4 = row(2);
+    uchar* o = soft.scanLine(y);
+    for (int x = 0; x < sw; ++x)
+      o[x] = static_cast<uchar>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
+  }
   const QImage outline = soft.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  // The outline's value v (0..255) becomes the coverage (v - 127.5) * steep +
+  // 127.5, clamped; the table saves a rounding per pixel.
   const double steep = 2 * grow;
+  std::array<int, 256> edge{};
+  for (int v = 0; v < 256; ++v)
+    edge[v] = static_cast<int>(std::lround(std::clamp((v - 127.5) * steep + 127.5, 0.0, 255.0)));
   for (int y = 0; y < h; ++y) {
     auto* p = reinterpret_cast<QRgb*>(scaled.scanLine(y));
     const uchar* o = outline.constScanLine(y);
     for (int x = 0; x < w; ++x) {
       const int a0 = qAlpha(p[x]);
-      if (a0 == 0) continue;
-      const double edge = std::clamp((o[x] / 255.0 - 0.5) * steep + 0.5, 0.0, 1.0);
-      const int a = static_cast<int>(std::lround(edge * 255));
+      const int a = edge[o[x]];
+      if (a0 == 0 || (a0 == 255 && a == 255)) continue;
+      if (a == 0) {
+        p[x] = 0;
+        continue;
+      }
       // Own colour of the grown picture, covering the sharpened share.
       auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
       p[x] = qRgba(own(qRed(p[x])), own(qGreen(p[x])), own(qBlue(p[x])), a);
