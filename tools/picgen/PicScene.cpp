@@ -25,6 +25,20 @@ QImage Enlarged(const QImage& img, int factor) {
                                                             Qt::FastTransformation);
 }
 
+// A picture stretched to w x h as the game makes a balloon's pictures (over
+// a white, keyed bitmap) and drawn as the game draws them, on a grey that
+// shows any light fringe.
+QImage OnGround(const TBitmap& picture, int w, int h) {
+  TBitmap made(w, h);
+  made.Canvas().StretchDraw(Rect(0, 0, w, h), picture);
+  made.Transparent = picture.Transparent;
+  TBitmap ground(w, h);
+  ground.Canvas().Brush.Color = RGB(90, 110, 130);
+  ground.Canvas().FillRect(Rect(0, 0, w, h));
+  ground.Canvas().Draw(0, 0, made);
+  return ground.Image();
+}
+
 // The embedded pictures by name, loaded once; what the game window holds.
 const TBitmap* Picture(const QString& name) {
   static std::map<QString, std::unique_ptr<TBitmap>> loaded;
@@ -159,24 +173,12 @@ int main(int argc, char** argv) {
     for (int row = 0; row < 4; ++row) {
       for (int f = 0; f < 3; ++f) {
         auto b = LoadGamePicture(QString("img%1%2").arg(names[row]).arg(f + 1));
-        TBitmap keyed(300, 376);
-        keyed.Canvas().Brush.Color = RGB(90, 110, 130);
-        keyed.Canvas().FillRect(Rect(0, 0, 300, 376));
-        keyed.Canvas().StretchDraw(Rect(0, 0, 300, 376), *b);
-        p.drawImage(f * 330, row * 490, keyed.Image());
+        p.drawImage(f * 330, row * 490, OnGround(*b, 300, 376));
       }
       auto shot = LoadGamePicture(QString("img%1Shot").arg(names[row]));
-      TBitmap keyed(320, 480);
-      keyed.Canvas().Brush.Color = RGB(90, 110, 130);
-      keyed.Canvas().FillRect(Rect(0, 0, 320, 480));
-      keyed.Canvas().StretchDraw(Rect(0, 0, 320, 480), *shot);
-      p.drawImage(3 * 330, row * 490, keyed.Image());
+      p.drawImage(3 * 330, row * 490, OnGround(*shot, 320, 480));
       auto badge = LoadGamePicture(extra[row]);
-      TBitmap k2(300, 376);
-      k2.Canvas().Brush.Color = RGB(90, 110, 130);
-      k2.Canvas().FillRect(Rect(0, 0, 300, 376));
-      k2.Canvas().StretchDraw(Rect(0, 0, 300, 376), *badge);
-      p.drawImage(4 * 330, row * 490, k2.Image());
+      p.drawImage(4 * 330, row * 490, OnGround(*badge, 300, 376));
     }
     p.end();
     sheet.save(out + "/sheet.png");
