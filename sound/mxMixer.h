@@ -397,6 +397,7 @@ public:
   // device is opened, its destinations, their sources and all controls are read,
   // and DeviceID becomes Value. A failure raises at once and is not rolled back;
   // when the open itself fails no destination exists and DeviceID stays −1.
+  // Not from a change event of this device: it frees the objects being told.
   void SetDeviceID(int Value) override;
 
   // The open device, or none.
