@@ -486,9 +486,11 @@ private:
 // installed). A device whose capabilities cannot be read has an empty name.
 const QStringList& MixerDeviceNames();
 
-// An error raised while a change notification is handled has no caller to reach:
-// it goes to this handler. By default it is shown in a message box (as any error
-// that reaches the window framework) and the program goes on. An empty function
-// restores the default.
+// An error of the mixer objects that has no caller to reach (raised while a
+// change notification is handled, or by a user's move of a mixer bar or box)
+// goes to ShowMixerError, which shows it in a message box (as any error that
+// reaches the window framework) and returns: the program goes on. Tests install
+// their own display; an empty function restores the message box.
 using TMixerErrorHandler = std::function<void(std::exception_ptr Error)>;
-void SetMixerNotificationErrorHandler(TMixerErrorHandler Handler);
+void SetMixerErrorDisplay(TMixerErrorHandler Handler);
+void ShowMixerError(std::exception_ptr Error);

@@ -10,9 +10,11 @@ namespace {
 
 TMixerErrorHandler ErrorHandler;
 
-void ShowNotificationError(const std::exception_ptr& error) {
-  if (ErrorHandler) {
-    ErrorHandler(error);
+}  // namespace
+
+void ShowMixerError(std::exception_ptr error) {
+  if (TMixerErrorHandler handler = ErrorHandler) {
+    handler(error);
     return;
   }
   QString message;
@@ -23,8 +25,12 @@ void ShowNotificationError(const std::exception_ptr& error) {
   } catch (...) {
     message = QStringLiteral("Unknown error");
   }
+  // The texts break their line with a carriage return, which a Qt label does not.
+  message.replace(QChar('\r'), QChar('\n'));
   QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
 }
+
+namespace {
 
 // Sets a Busy flag for the length of a scope.
 class TBusy {
@@ -40,7 +46,7 @@ private:
 
 }  // namespace
 
-void SetMixerNotificationErrorHandler(TMixerErrorHandler Handler) { ErrorHandler = std::move(Handler); }
+void SetMixerErrorDisplay(TMixerErrorHandler Handler) { ErrorHandler = std::move(Handler); }
 
 const QStringList& MixerDeviceNames() {
   static QStringList names;
@@ -68,7 +74,7 @@ public:
     try {
       FDevice.WndProc(Message, ID);
     } catch (...) {
-      ShowNotificationError(std::current_exception());
+      ShowMixerError(std::current_exception());
     }
   }
 

@@ -40,7 +40,7 @@ class MixerModel : public ::testing::Test {
 protected:
   void SetUp() override {
     SetMixerDriver(&Mem);
-    SetMixerNotificationErrorHandler([this](std::exception_ptr e) { Errors.push_back(e); });
+    SetMixerErrorDisplay([this](std::exception_ptr e) { Errors.push_back(e); });
     Mem.AddDevice("Memory Mixer");
     Speakers = Mem.AddDestination(0, mlcDstFirst + ldSpeakers, "Speakers", 2);
     Volume = Mem.AddVolume(Speakers, {30000, 45000});
@@ -61,7 +61,7 @@ protected:
   }
   void TearDown() override {
     Mixer.reset();
-    SetMixerNotificationErrorHandler({});
+    SetMixerErrorDisplay({});
     SetMixerDriver(nullptr);
   }
 
