@@ -3,8 +3,8 @@
 // numbered devices, each with destination lines, their source lines and the
 // controls of every line, read and written as records and answered with
 // multimedia result codes (0 = success). Two implementations: ALSA
-// (platform/alsa/AlsaMixer.h, the default) and a scriptable in-memory mixer for
-// tests (tests/support/MemoryMixer.h).
+// (platform/alsa/AlsaMixer.h) and a scriptable in-memory mixer for tests
+// (tests/support/MemoryMixer.h).
 //
 // Every call, and every change notification, happens on the thread that opened the
 // device (the window thread). The records and classes need no .cpp file, so a
@@ -168,10 +168,12 @@ public:
   virtual TMMResult Open(std::uint32_t Device, TMixerNotifyWindow& Window, std::unique_ptr<TMixerHandle>& Handle) = 0;
 };
 
-// The process-wide driver: the one installed, else the ALSA driver.
+// The process-wide driver: the one installed, else one of a system without any
+// mixer (no device: opening answers mmBadDeviceID). The program installs the
+// device's (platform/alsa/AlsaMixer.h) at start; tests install the in-memory one.
 TMixerDriver& MixerDriver();
-// Installs a driver for the whole process (not owned); nullptr restores ALSA.
-// Devices opened before keep the driver that opened them.
+// Installs a driver for the whole process (not owned; it must outlive every
+// device it opens); nullptr restores the default.
 void SetMixerDriver(TMixerDriver* Driver);
 // Changes with every SetMixerDriver, so that what was learnt about the devices of
 // one driver is not taken for another's.

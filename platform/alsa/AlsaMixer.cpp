@@ -463,6 +463,11 @@ TMMResult OpenMixer(const std::string& name, std::unique_ptr<TAlsaMixer>& out) {
 
 TAlsaMixerDriver::TAlsaMixerDriver() { snd_lib_error_set_handler(&Quiet); }
 
+TMixerDriver& DeviceMixerDriver() {
+  static TAlsaMixerDriver* driver = new TAlsaMixerDriver;
+  return *driver;
+}
+
 std::uint32_t TAlsaMixerDriver::DeviceCount() { return 1 + std::uint32_t(Cards().size()); }
 
 std::string TAlsaMixerDriver::DeviceName(std::uint32_t device) {

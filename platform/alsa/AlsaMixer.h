@@ -55,3 +55,6 @@ public:
   static TMMResult OpenResult(int AlsaError);
   static TMMResult CallResult(int AlsaError);
 };
+
+// The process-wide ALSA driver, for SetMixerDriver (never destroyed).
+TMixerDriver& DeviceMixerDriver();

@@ -211,6 +211,20 @@ TEST_F(MixerModel, AFailedOpenLeavesNoDeviceAndTheProgramGoesOn) {
   }
 }
 
+TEST(MixerWithoutDriver, ASystemWithoutMixerHasNoDeviceToOpen) {
+  SetMixerDriver(nullptr);
+  EXPECT_TRUE(MixerDeviceNames().isEmpty());
+  TmxMixer m;
+  try {
+    m.SetDeviceID(0);
+    ADD_FAILURE() << "opened";
+  } catch (const EMMSysError& e) {
+    EXPECT_EQ(std::string(e.what()), "Multimedia System Error:\rDevice ID out of range");
+  }
+  EXPECT_EQ(m.DeviceID(), -1);
+  EXPECT_EQ(m.ProductName(), "");
+}
+
 TEST_F(MixerModel, EachControlTypeGetsItsClass) {
   struct TCase {
     const char* Name;

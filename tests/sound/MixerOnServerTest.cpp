@@ -4,6 +4,7 @@
 // raises the multimedia error and leaves the component usable.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -14,6 +15,7 @@
 
 #include "platform/alsa/AlsaMixer.h"
 #include "sound/mxMixer.h"
+#include "sound/mxMixerVolumeControls.h"
 #include "support/PulseTestSink.h"
 #include "support/ScopedEnv.h"
 
@@ -38,12 +40,17 @@ class MixerOnServer : public ::testing::Test {
 protected:
   void SetUp() override {
     if (!Sink.Unavailable().empty()) GTEST_SKIP() << Sink.Unavailable();
-    SetMixerDriver(nullptr);  // ALSA
+    SetMixerDriver(&DeviceMixerDriver());
     ASSERT_TRUE(Sink.SetVolume(30000, 45000));
     ASSERT_TRUE(Sink.SetMute(false));
     Mixer.SetDeviceID(0);
     ASSERT_TRUE(Mixer.SpeakersLine()) << "no speakers line on ALSA's default device";
     ASSERT_TRUE(Mixer.SpeakersVolume()) << "no volume control on the speakers line";
+  }
+
+  void TearDown() override {
+    Mixer.SetDeviceID(-1);
+    SetMixerDriver(nullptr);
   }
 
   TPulseTestSink Sink;
@@ -144,11 +151,38 @@ TEST_F(MixerOnServer, ClosingStopsTheNotifications) {
   EXPECT_EQ(Mixer.SpeakersVolume()->Values(), (TValues{1000, 2000}));
 }
 
+TEST_F(MixerOnServer, ThePanelTakesTheSpeakersAndWritesThemBackInItsBalanceSteps) {
+  TmxMixerVolumeControls panel;
+  panel.SetMixer(&Mixer);
+  panel.SetDestinationType(ldSpeakers);
+  ASSERT_EQ(panel.SelectedLine(), Mixer.SpeakersLine().get());
+  EXPECT_EQ(panel.VolumeMin(), 0);
+  EXPECT_EQ(panel.VolumeMax(), 65536);
+  EXPECT_EQ(panel.VolumeMax() - panel.VolumePosition(), 45000);
+  EXPECT_EQ(panel.BalanceBar()->Position(), 11);
+  // The quieter channel in the balance bar's steps: round(21/32 × 45000).
+  EXPECT_EQ(Sink.Volume(), (TValues{29531, 45000}));
+  panel.SetVolumePosition(panel.VolumeMax() - 20000);
+  EXPECT_EQ(Sink.Volume(), (TValues{13125, 20000}));
+  // Another program's change moves the bars and is not written back.
+  ASSERT_TRUE(Sink.SetVolume(10000, 10000));
+  EXPECT_TRUE(PumpUntil([&] { return panel.VolumeMax() - panel.VolumePosition() == 10000; }));
+  EXPECT_EQ(panel.BalanceBar()->Position(), 0);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(Sink.Volume(), (TValues{10000, 10000}));
+  // The check box mutes the sink.
+  EXPECT_EQ(panel.CheckBox()->text(), "Mute");
+  panel.CheckBox()->click();
+  EXPECT_EQ(Sink.Muted(), true);
+  panel.CheckBox()->click();
+  EXPECT_EQ(Sink.Muted(), false);
+}
+
 // Without a sound server (and, on a machine without sound cards, without any
 // card) device 0 cannot be reached.
 TEST(MixerWithoutServer, OpeningDeviceZeroRaisesDeviceIDOutOfRangeAndTheProgramGoesOn) {
   TScopedEnv noServer{{"PULSE_SERVER", "unix:/nonexistent/zuggle/native"}, {"PULSE_SINK", nullptr}};
-  SetMixerDriver(nullptr);
+  SetMixerDriver(&DeviceMixerDriver());
   struct TCase {
     const char* Name;
     bool PulseDefault;
@@ -182,6 +216,7 @@ TEST(MixerWithoutServer, OpeningDeviceZeroRaisesDeviceIDOutOfRangeAndTheProgramG
     mixer.SetDeviceID(-1);
     EXPECT_THROW(mixer.SetDeviceID(0), EMMSysError) << "a second try";
   }
+  SetMixerDriver(nullptr);
 }
 
 }  // namespace
