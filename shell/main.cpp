@@ -10,7 +10,9 @@
 #include "game/MainUnit.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
+#include "platform/MixerDevice.h"
 #include "platform/SoundOutput.h"
+#include "platform/alsa/AlsaMixer.h"
 #include "platform/sdl/SdlSoundOutput.h"
 #include "shell/HighscoreUnit.h"
 #include "shell/NameUnit.h"
@@ -29,6 +31,8 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(LoadMainIcon());
   // The sounds go to the machine's sound device (SDL2).
   SetSoundOutput(&DeviceSoundOutput());
+  // The speakers' volume goes through the desktop's mixer (ALSA).
+  SetMixerDriver(&DeviceMixerDriver());
 
   // The name dialog lives as long as the program and is reused for every game.
   TForm3 form3;
