@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 #include <cstdio>
 
 #include "display/Bitmap.h"
@@ -15,6 +14,7 @@
 #include "game/MainUnit.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "shell/AtomicFile.h"
 #include "shell/HighscoreFile.h"
 
 namespace {
@@ -250,14 +250,8 @@ bool SaveHighscores(TForm1& Form, const QString& FileName) {
       return SaveFailed(Form, FileName, QStringLiteral("The damaged file there is kept: %1.").arg(error));
   }
   const QByteArray bytes = WriteScoresFile({Form.lbNames, Form.lbScores, Form.lbLevel});
-  QSaveFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly)) return SaveFailed(Form, FileName, file.errorString());
-  if (file.write(bytes) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return SaveFailed(Form, FileName, reason);
-  }
-  if (!file.commit()) return SaveFailed(Form, FileName, file.errorString());
+  QString reason;
+  if (!WriteFileAtomically(FileName, bytes, reason)) return SaveFailed(Form, FileName, reason);
   return true;
 }
 

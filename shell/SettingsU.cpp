@@ -16,6 +16,7 @@
 #include "display/Bitmap.h"
 #include "display/PictureAssets.h"
 #include "game/MainUnit.h"
+#include "shell/AtomicFile.h"
 #include "shell/HighscoreUnit.h"
 #include "shell/IniFile.h"
 
@@ -169,20 +170,8 @@ bool SaveSettings(TForm1& Form, const QString& FileName) {
   ini.WriteBool(SettingsSection, KeyShowInstructions, Form.FShowInstructions);
   ini.WriteBool(SettingsSection, KeyNoSound, Form.FNoSound);
 
-  // Unbuffered, and every step checked here: QSaveFile alone would take a
-  // short write (a full disk) or a failed flush to disk for success and put
-  // the cut-off file in place of the good one.
-  QSaveFile out(FileName);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(out.errorString());
-  const QByteArray bytes = ini.ToBytes();
-  errno = 0;
-  const qint64 written = out.write(bytes);
-  if (written != bytes.size() || ::fsync(out.handle()) != 0) {
-    const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : out.errorString();
-    out.cancelWriting();
-    return fail(reason);
-  }
-  if (!out.commit()) return fail(out.errorString());
+  QString reason;
+  if (!WriteFileAtomically(FileName, ini.ToBytes(), reason)) return fail(reason);
   return true;
 }
 
