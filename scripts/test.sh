@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test, then the
-# short fuzz runs; ends with the test runner's summary.
+# short fuzz runs, then every test again in the sanitizer build; ends with the
+# test runners' summaries. Builds are kept and reused between runs.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+source "$ROOT/scripts/sanitizers.sh"
 install_packages
 build "$ROOT/build/test" -DCMAKE_BUILD_TYPE=Release -DZUGGLE_BUILD_TESTS=ON -DZUGGLE_BUILD_BENCH=ON \
   -DZUGGLE_BUILD_TOOLS=ON
@@ -18,4 +20,13 @@ cd "$ROOT/build/test"
 xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
   ./tests/game_tests --gtest_filter='*RealXServer*' --gtest_brief=1
 
-ctest --output-on-failure -j2 --timeout 600
+# Both suites run even when the first fails; either failing fails the command.
+status=0
+ctest --output-on-failure -j2 --timeout 600 || status=1
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer:
+# any finding (a fault, undefined behaviour, a leak) fails its test.
+build_sanitized
+cd "$ROOT/build/asan"
+ctest --output-on-failure -j2 --timeout 900 || status=1
+exit "$status"
