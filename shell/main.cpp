@@ -1,40 +1,22 @@
-// Program entry: the game window and its start kick (speed test, then one game
-// after another until the player quits).
+// Program entry: the application with its title, fonts, icon and random
+// generator, then the program's run (shell/Program.h).
 #include <QApplication>
-#include <QMessageBox>
 
 #include "display/Fonts.h"
-#include "display/OverlayImage.h"
 #include "display/PictureAssets.h"
-#include "game/MainUnit.h"
-#include "platform/Messages.h"
 #include "platform/Random.h"
-#include "sound/SoundEffects.h"
+#include "shell/Program.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Zuggle Dart"));
+  // The name without a blank names the per-user folders (~/.local/share/ZuggleDart,
+  // ~/.cache/ZuggleDart); windows carry the title "Zuggle Dart" themselves.
+  QApplication::setApplicationName(QStringLiteral("ZuggleDart"));
+  // The program ends when its run ends, not when a window happens to be the
+  // last one visible (the splash hides while the game runs).
+  QApplication::setQuitOnLastWindowClosed(false);
   Randomize();
   RegisterGameFonts();
   QApplication::setWindowIcon(LoadMainIcon());
-
-  TForm1 form;
-  form.ShowMessage = [&form](const QString& text) {
-    QMessageBox::information(&form, QStringLiteral("Zuggle Dart"), text);
-  };
-  form.show();
-  ProcessMessages();
-
-  // Start kick.
-  if (!form.FNoSound) PlaySoundEvent(seEntry, false);
-  form.FShowHit = false;
-  form.BaseImage1->SuspendBaseNotify();
-  form.SpeedTest();
-  if (qEnvironmentVariableIsSet("ZUGGLE_DEBUG_SPEED")) qInfo("frame time %d", form.FFrameTime);
-  form.FGameCount = 0;
-  while (!form.FQuit) {
-    form.PlayGame();
-    ProcessMessages();
-  }
-  return 0;
+  return RunProgram();
 }
