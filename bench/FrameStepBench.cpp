@@ -24,13 +24,13 @@ double FrameMs(int width, int height, int frames) {
   form.rgrpSpeed->SetItemIndex(4);
   form.rgrpSpecial->SetItemIndex(2);
   form.FFrameTime = 4;
-  form.FAnswer = 12;
+  form.FRoundState.FAnswer = 12;
   form.SetupRound();
-  form.FRoundRunning = true;
+  form.FRoundState.FRoundRunning = true;
   for (int i = 0; i < 20; ++i) form.FrameStep(0);  // warm up
   const auto t0 = std::chrono::steady_clock::now();
   for (int i = 0; i < frames; ++i) {
-    form.FRoundStart = timeGetTime();  // the clock never runs out
+    form.FRoundState.FRoundStart = timeGetTime();  // the clock never runs out
     form.FrameStep(0);
   }
   const auto t1 = std::chrono::steady_clock::now();

@@ -12,6 +12,7 @@
 #include <QString>
 #include <optional>
 
+#include "display/Geometry.h"
 #include "platform/Types.h"
 
 enum class TPixelFormat { pf4bit, pf8bit, pf24bit, pf32bit };
@@ -136,9 +137,6 @@ private:
   TCanvas FCanvas{*this};
 };
 
-// TRect (Right, Bottom outside) to QRect and back.
-inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
-inline TRect ToTRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 // TColor ($00BBGGRR) to and from Qt colours.
 inline QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 inline TColor ToTColor(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }

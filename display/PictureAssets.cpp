@@ -74,9 +74,15 @@ std::unique_ptr<TBitmap> LoadGamePicture(const QString& name) {
   const QByteArray bytes = ReadResource(QStringLiteral(":/pictures/") + file);
   if (bytes.isEmpty()) return nullptr;  // not built in: the game draws nothing
   std::unique_ptr<TBitmap> bmp;
-  if (file.endsWith(QLatin1String(".jpg")))
-    bmp = std::make_unique<TBitmap>(DecodeJpeg(bytes).convertToFormat(QImage::Format_BGR888), TPixelFormat::pf24bit);
-  else
+  if (file.endsWith(QLatin1String(".jpg"))) {
+    try {
+      bmp = std::make_unique<TBitmap>(DecodeJpeg(bytes).convertToFormat(QImage::Format_BGR888),
+                                      TPixelFormat::pf24bit);
+    } catch (const EJpegError& e) {
+      // One error type for every picture the game cannot load, whatever its format.
+      throw EPictureError("damaged JPEG picture " + name.toStdString() + ": " + e.what());
+    }
+  } else
     bmp = ReadBmp(bytes, name);
   bmp->Transparent = e->Transparent;
   return bmp;

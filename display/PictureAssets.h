@@ -13,7 +13,9 @@
 
 #include "display/Bitmap.h"
 
-// An embedded picture exists but cannot be read (a damaged build).
+// An embedded picture, the cursor or the icon exists but cannot be read (a
+// damaged build). The one error type of this unit, whatever the stored format;
+// what() names the picture and the fault.
 class EPictureError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
@@ -24,8 +26,8 @@ public:
 // "HelpBtn", "OptionsBtn", "RestartBtn", "imgSpeaker"): a new bitmap owned by
 // the caller, with PixelFormat the stored depth (pf24bit for JPEGs and 24-bit
 // bitmaps, pf8bit, pf4bit) and Transparent set as on the component.
-// nullptr when the name denotes no picture. Throws EPictureError (or
-// EJpegError) when the stored picture is damaged.
+// nullptr when the name denotes no picture. Throws EPictureError when the
+// stored picture is damaged.
 std::unique_ptr<TBitmap> LoadGamePicture(const QString& name);
 
 // The names LoadGamePicture knows, game pictures first, then the glyphs.

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the cursor and icon reader: it must either return
 // pictures within the format's limits or throw EIconError, never crash or
 // read outside the bytes.
+// Seeds: assets/cursors/*.cur assets/icons/*.ico
 #include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>

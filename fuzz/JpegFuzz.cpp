@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the JPEG decoder: it must either return a picture
 // of the stream's size or throw EJpegError, never crash, leak or read outside
 // the stream.
+// Seeds: assets/pictures/*.jpg
 #include <cstddef>
 #include <cstdint>
 

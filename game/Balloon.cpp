@@ -8,14 +8,12 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "game/Design.h"
 #include "platform/Random.h"
 
 namespace {
 
 const char* const ColourNames[] = {"Red", "Yellow", "Aqua", "Lime"};
-
-// The playfield size the balloon pictures and speeds were designed for.
-constexpr long double DesignWidth = 1152;
 
 // Draws a looked-up picture over the whole bitmap, if there is one.
 void StretchLookedUp(TBitmap& target, const TImageLookup& lookup, std::uint8_t colour, int index) {
@@ -165,7 +163,7 @@ TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TI
   if (FSpiky) FPoints += 5;
 
   // Sizes come from the width alone, so a wide screen gets bigger balloons.
-  FScale = static_cast<float>((FArea.Right - FArea.Left) / DesignWidth);
+  FScale = static_cast<float>((FArea.Right - FArea.Left) / static_cast<long double>(DesignWidth));
   const int w = Round(std::sqrt(static_cast<long double>((FSize + 1) * 3136)) * FScale);
   const int h = Round(w * 1.25L);
 
@@ -297,6 +295,18 @@ void TBalloon::Move() {
     NewDirection(SignOf(FVX), +1);
   else if (FHitRect.Top >= FArea.Bottom)
     NewDirection(SignOf(FVX), -1);
+}
+
+void TBalloon::MoveBy(int DX, int DY) {
+  FRect.Offset(DX, DY);
+  FHitRect.Offset(DX, DY);
+  FX = static_cast<float>(static_cast<long double>(FX) + DX);
+  FY = static_cast<float>(static_cast<long double>(FY) + DY);
+}
+
+TPoint TBalloon::Lead(int FramePeriod) const {
+  const long double t = DartFlightTime();
+  return {Round(t * FVX / FramePeriod), Round(t * FVY / FramePeriod)};
 }
 
 bool TBalloon::HitTest(int X, int Y, const TRect& Exclude) {

@@ -75,6 +75,19 @@ public:
   bool HitTest(int X, int Y, const TRect& Exclude);
   // The balloon goes down for good.
   void Burst() { FShot = true; }
+  // Moves the picture, the hit box and the exact position by (DX, DY) pixels
+  // together; velocity and animation stay. Used to place a balloon (the start
+  // screen's balloon, a test's prepared round).
+  void MoveBy(int DX, int DY);
+  // How far the balloon moves while a dart flies to it, whole pixels:
+  // (Round(t * FVX / FramePeriod), Round(t * FVY / FramePeriod)) with the
+  // flight time t = DartFlightTime() ms and FramePeriod ms per frame (> 0).
+  // A dart aimed at point P hits where the balloon will be, so the dart test
+  // looks at P - Lead; to hit point Q of the balloon, aim at Q + Lead.
+  TPoint Lead(int FramePeriod) const;
+  // The dart's flight time to this balloon in milliseconds: 40 - 10 * FSize
+  // (40 small, 30 medium, 20 large).
+  int DartFlightTime() const { return 40 - 10 * FSize; }
 
   // Whether spiky balloon B pops A in this frame: both live, A not spiky
   // itself, the same size class, and hit boxes that overlap in at least one
@@ -111,7 +124,7 @@ public:
   float FX = 0, FY = 0;
   // This balloon's speed in pixels per frame.
   float FSpeed = 0;
-  // Playfield width / 1152.
+  // Playfield width / DesignWidth.
   float FScale = 0;
   // Down: shot, popped or nuked. It then falls and shows FShotImage.
   bool FShot = false;

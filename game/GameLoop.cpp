@@ -3,11 +3,20 @@
 #include <QApplication>
 
 #include "display/OverlayImage.h"
+#include "game/Design.h"
 #include "game/MainUnit.h"
 #include "game/RoundTiming.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
+
+void TForm1::StartKick() {
+  PlaySound(seEntry);
+  FShowHit = false;
+  BaseImage1->SuspendBaseNotify();
+  SpeedTest();
+  FGameCount = 0;
+}
 
 void TForm1::Pause(int Ms) { ::Sleep(static_cast<std::uint32_t>(std::max(0, Ms))); }
 
@@ -36,11 +45,9 @@ void TForm1::PlayGame() {
 
   FStartBalloon = NewBalloon(10, 0, 2, 5.0, 5);
   {
+    // Centred on the window's width with its top at y = 20; it never moves.
     TBalloon& b = *FStartBalloon;
-    const int dx = (b.FRect.Left + width() - b.FRect.Right) / 2 - b.FRect.Left;
-    const int dy = 20 - b.FRect.Top;
-    b.FRect.Offset(dx, dy);
-    b.FHitRect.Offset(dx, dy);
+    b.MoveBy((b.FRect.Left + width() - b.FRect.Right) / 2 - b.FRect.Left, 20 - b.FRect.Top);
   }
   if (FGameCount == 1 && !FShelterBitmap) MakeShelterPicture(*FStartBalloon);
   ShowBanner(QStringLiteral("Pick your settings."), QStringLiteral("Click the balloon, when you are ready."));
@@ -93,10 +100,8 @@ void TForm1::PlayGame() {
   while (FRound <= 5) {
     ProcessMessages();
     if (!FQuit && !FRestart) {
-      const int w = FShelterBitmap ? FShelterBitmap->Width() : 0;
-      const int h = FShelterBitmap ? FShelterBitmap->Height() : 0;
-      FShelterRect = Rect(0, 0, w, h);
-      FShelterRect.Offset(Random(BaseImage1->width() - w), Random(BaseImage1->height() - h));
+      FRoundState.PlaceShelter(FShelterBitmap ? FShelterBitmap->Width() : 0,
+                               FShelterBitmap ? FShelterBitmap->Height() : 0);
       btnGoClick();
       ProcessMessages();
       if (FQuit) return;
@@ -123,15 +128,14 @@ void TForm1::PlayGame() {
 }
 
 void TForm1::btnGoClick() {
-  const std::uint8_t op = ChooseOperation();
+  TakeRoundSettings();
+  TRound& r = FRoundState;
+  const std::uint8_t op = r.ChooseOperation();
   MakeProblem(op);
-  FOperation = op;
+  r.FOperation = op;
   ProcessMessages();
   if (FQuit || FRestart) return;
   SetupRound();
-  FBalloonsDown = 0;
-  FRoundPoints = 0;
-  FRoundHits = 0;
   Pause(2000);
 
   if (!FAimCursorSet) {
@@ -139,15 +143,17 @@ void TForm1::btnGoClick() {
     FAimCursorSet = true;
   }
   KeyPreview = true;
-  for (int i = 1; i <= 10; ++i) BaseImage1->DrawOnOverlay(FBalloons[i]->FRect, *FBalloons[i]->FImages[FBalloons[i]->FFrame]);
-  BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
+  for (int i = 1; i <= 10; ++i) {
+    const TBalloon& b = *r.FBalloons[i];
+    BaseImage1->DrawOnOverlay(b.FRect, *b.FImages[b.FFrame]);
+  }
+  BaseImage1->BlendOnOverlay(r.FShelterRect, 100, *FShelterBitmap);
   BaseImage1->PresentOverlay();
   ProcessMessages();
 
-  FRoundRunning = true;
-  FRoundStart = timeGetTime();
-  while (FRoundRunning) {
-    FrameStep(FFramePeriod);
+  r.Begin();
+  while (r.FRoundRunning) {
+    FrameStep(r.FFramePeriod);
     ProcessMessages();
     if (FQuit || FRestart) break;
   }
@@ -155,7 +161,7 @@ void TForm1::btnGoClick() {
     // The tail: balloons that went down keep falling; input does nothing now.
     const std::uint32_t t = timeGetTime() + 800;
     do {
-      FrameStep(FFramePeriod);
+      FrameStep(r.FFramePeriod);
       ProcessMessages();
     } while (static_cast<std::int32_t>(t - timeGetTime()) >= 0);
   }
@@ -164,93 +170,34 @@ void TForm1::btnGoClick() {
     FAimCursorSet = false;
   }
   if (!FQuit && !FRestart) {
-    if (FRightBalloonKept)
+    if (r.FRightBalloonKept)
       RoundScored();
     else
       RoundLost();
   }
   KeyPreview = false;
-  // A round left by a restart or quit is over too: without this a right click on
-  // the next start screen would nuke balloons that no longer exist.
-  FRoundRunning = false;
-  FreeBalloons();
+  r.Abandon();
 }
 
 void TForm1::SetupRound() {
-  FSoundQueue.clear();
-  const TRoundPace pace = RoundPace(FFrameTime, rgrpSpeed->ItemIndex());
-  FSpeed = pace.Speed;
-  FFramePeriod = pace.FramePeriod;
-  const int chance = SpecialChance(rgrpSpecial->ItemIndex());
-
-  const int k = Random(10) + 1;
-  {
-    const std::uint8_t colour = static_cast<std::uint8_t>(Random(4));
-    const std::uint8_t size = static_cast<std::uint8_t>(Random(3));
-    FBalloons[k] = NewBalloon(FAnswer, colour, size, FSpeed, chance);
-    if (FBalloons[k]->FSpiky) QueueSound(seKicher);
-  }
-  for (int i = 1; i <= 10; ++i) {
-    if (i == k) continue;
-    NewWrongBalloon(i, chance, static_cast<std::uint8_t>(Random(3)));
-    if (FBalloons[i]->FSpiky) QueueSound(seKicher);
-  }
-  // Large balloons in the highest slots: drawn last, tested first.
-  for (int i = 1; i <= 10; ++i)
-    for (int j = i + 1; j <= 10; ++j)
-      if (FBalloons[j]->FSize < FBalloons[i]->FSize) std::swap(FBalloons[i], FBalloons[j]);
-
-  const TShelterMotion m = ShelterMotion(FSpeed, width());
-  FShelterDX = m.DX;
-  FShelterDY = m.DY;
+  TakeRoundSettings();
+  FRoundState.Setup(FFrameTime, width());
   StartSoundThread();
-}
-
-void TForm1::MoveShelter() {
-  FShelterStep = !FShelterStep;
-  if (!FShelterStep) return;
-  FShelterRect.Offset(FShelterDX, FShelterDY);
-  // It turns only once it has left the playfield completely.
-  if (FShelterRect.Left >= BaseImage1->width()) FShelterDX = -FShelterDX;
-  if (FShelterRect.Right <= 0) FShelterDX = -FShelterDX;
-  if (FShelterRect.Bottom <= 0) FShelterDY = -FShelterDY;
-  if (FShelterRect.Top >= BaseImage1->height()) FShelterDY = -FShelterDY;
 }
 
 void TForm1::FrameStep(int APeriod) {
   const std::uint32_t deadline = timeGetTime() + static_cast<std::uint32_t>(APeriod);
-  FSoundQueue.clear();
-  MoveBalloons();
-
-  // Spiky pops: every slot touched by some other slot's spiky balloon, once, ascending.
-  std::vector<int> popped;
-  for (int i = 1; i <= 10; ++i)
-    for (int j = 1; j <= 10; ++j)
-      if (j != i && FBalloons[j]->FSpiky && TBalloon::SpikyTouches(*FBalloons[i], *FBalloons[j])) {
-        popped.push_back(i);
-        break;
-      }
-  bool kept = true;
-  for (int i : popped) {
-    TBalloon& b = *FBalloons[i];
-    b.Burst();
-    if (kept && b.FNumber == FAnswer && !b.FRevive) kept = false;
-    int flash = 0, hitNumber = 0;
-    CountHit(i, flash, hitNumber);
-    // The queue is not emptied between pops: a later thread replays earlier pops first.
+  TRound& r = FRoundState;
+  r.FSoundQueue.clear();
+  r.MoveBalloons();
+  r.SpikyPops([this](bool NewProblem) {
+    if (NewProblem) ShowProblem();
     StartSoundThread();
-    if (flash != 0) PanelFlash();
-  }
-  if (!popped.empty()) {
-    if (!kept)
-      EndRoundLost();
-    else
-      EndRoundIfDone();
-  }
-
+    if (NewProblem) PanelFlash();
+  });
   DrawBalloons();
-  MoveShelter();
-  BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
+  r.MoveShelter();
+  BaseImage1->BlendOnOverlay(r.FShelterRect, 100, *FShelterBitmap);
   ProcessMessages();
   if (FShowHit) {
     if (FHitImage)
@@ -258,6 +205,7 @@ void TForm1::FrameStep(int APeriod) {
                                 *FHitImage);
     FShowHit = false;
   }
+  r.TimeOut(timeGetTime());
   DrawClock();
   BaseImage1->PresentOverlay();
   // A signed difference (taken modulo 2^32, so the clock's wrap is harmless):
@@ -266,35 +214,14 @@ void TForm1::FrameStep(int APeriod) {
   if (left > 0) ::Sleep(static_cast<std::uint32_t>(left));
 }
 
-void TForm1::EndRoundKept() {
-  FRoundTime = std::min<std::uint32_t>(timeGetTime() - FRoundStart, 90000);
-  FRoundRunning = false;
-  FRightBalloonKept = true;
-}
-
-void TForm1::EndRoundIfDone() {
-  if (FBalloonsDown >= 9 || timeGetTime() - FRoundStart >= 90000) EndRoundKept();
-}
-
-void TForm1::MoveBalloons() {
-  for (int i = 1; i <= 10; ++i) FBalloons[i]->Move();
-}
-
 void TForm1::DrawBalloons() {
   for (int i = 1; i <= 10; ++i) {
-    const TBalloon& b = *FBalloons[i];
+    const TBalloon& b = *FRoundState.FBalloons[i];
     BaseImage1->DrawOnOverlay(b.FRect, b.FShot ? *b.FShotImage : *b.FImages[b.FFrame]);
   }
 }
 
-void TForm1::EndRoundLost() {
-  FRoundRunning = false;
-  FRightBalloonKept = false;
-}
-
-void TForm1::FreeBalloons() {
-  for (auto& b : FBalloons) b.reset();
-}
+void TForm1::FreeBalloons() { FRoundState.FreeBalloons(); }
 
 void TForm1::MakeShelterPicture(const TBalloon& model) {
   if (!FShelterBitmap) FShelterBitmap = std::make_unique<TBitmap>();
@@ -309,18 +236,19 @@ void TForm1::SpeedTest() {
     TForm1* f;
     ~Guard() { f->FreeBalloons(); }
   } guard{this};
-  for (int i = 1; i <= 10; ++i) FBalloons[i] = NewBalloon(100, 0, 2, 5.0, 5);
-  MakeShelterPicture(*FBalloons[1]);
-  FShelterDX = 5;
-  FShelterDY = 5;
-  FShelterRect = Rect(0, 0, FShelterBitmap->Width(), FShelterBitmap->Height());
-  FShelterStep = true;
+  TRound& r = FRoundState;
+  for (int i = 1; i <= 10; ++i) r.FBalloons[i] = NewBalloon(100, 0, 2, 5.0, 5);
+  MakeShelterPicture(*r.FBalloons[1]);
+  r.FShelterDX = 5;
+  r.FShelterDY = 5;
+  r.FShelterRect = Rect(0, 0, FShelterBitmap->Width(), FShelterBitmap->Height());
+  r.FShelterStep = true;
   const std::uint32_t t0 = timeGetTime();
   for (int n = 0; n < 200; ++n) {
-    MoveBalloons();
+    r.MoveBalloons();
     DrawBalloons();
-    MoveShelter();
-    BaseImage1->BlendOnOverlay(FShelterRect, 100, *FShelterBitmap);
+    r.MoveShelter();
+    BaseImage1->BlendOnOverlay(r.FShelterRect, 100, *FShelterBitmap);
     BaseImage1->PresentOverlay();
   }
   FFrameTime = SpeedTestFrameTime(t0, timeGetTime());
@@ -336,26 +264,21 @@ void TForm1::ShowBanner(const QString& Line1, const QString& Line2) {
   const int x2 = W / 2 - c.TextWidth(Line2) / 2;
   const int y2 = H / 2;
   BaseImage1->SetOverlayFont(c.Font);
-  BaseImage1->OverlayFont().SetSize(Round(static_cast<long double>(BaseImage1->Font().Size()) * W / 1152));
-  BaseImage1->OverlayFont().Color = 0x00D8EAFE;
+  BaseImage1->OverlayFont().SetSize(Round(static_cast<long double>(BaseImage1->Font().Size()) * W / DesignWidth));
+  BaseImage1->OverlayFont().Color = WindowColor;
   BaseImage1->TextOnOverlay(x1 - 1, y1 - 1, Line1);
   BaseImage1->TextOnOverlay(x2 - 1, y2 - 1, Line2);
   BaseImage1->TextOnOverlay(x1 + 1, y1 + 1, Line1);
   BaseImage1->TextOnOverlay(x2 + 1, y2 + 1, Line2);
-  BaseImage1->OverlayFont().Color = 206;
+  BaseImage1->OverlayFont().Color = BannerColor;
   BaseImage1->TextOnOverlay(x1, y1, Line1);
   BaseImage1->TextOnOverlay(x2, y2, Line2);
 }
 
 void TForm1::DrawClock() {
-  const std::uint32_t remaining = RemainingRoundTime(FRoundStart, timeGetTime());
+  const std::uint32_t remaining = RemainingRoundTime(FRoundState.FRoundStart, timeGetTime());
   BaseImage1->SetOverlayFont(FontDialog1Font);
   BaseImage1->TextOnOverlay(10, 10, ClockText(remaining));
-  if (remaining == 0) {
-    FRoundRunning = false;
-    FRightBalloonKept = true;
-    FRoundTime = 90000;
-  }
 }
 
 void TForm1::RedrawStartScreen() {
@@ -369,7 +292,7 @@ void TForm1::RedrawStartScreen() {
 
 void TForm1::BaseImage1OverlayPaint() {
   BaseImage1->SetOverlayFont(FontDialog1Font);
-  BaseImage1->TextOnOverlay(BaseImage1->width() - 110, 10, QString::number(FRoundPoints));
+  BaseImage1->TextOnOverlay(BaseImage1->width() - 110, 10, QString::number(FRoundState.FRoundPoints));
 }
 
 void TForm1::BaseImage1Resize() {

@@ -1,6 +1,7 @@
 // The end of a round: result banners, the revealed and blinking answer, the
 // time bonus and the repeat of a close lost round.
 #include "display/OverlayImage.h"
+#include "game/Design.h"
 #include "game/MainUnit.h"
 #include "game/Problem.h"
 #include "game/Scoring.h"
@@ -8,7 +9,7 @@
 #include "platform/Random.h"
 
 void TForm1::RevealAnswer() {
-  SetCaption(Label2, AnswerText(FAnswer));
+  SetCaption(Label2, AnswerText(FRoundState.FAnswer));
   CenterPanel8();
   Panel8->repaint();
 }
@@ -21,7 +22,7 @@ void TForm1::BlinkAnswer() {
     Label2->setPalette(p);
     Label2->repaint();
     Pause(400);
-    p.setColor(QPalette::WindowText, ToQColor(0x005E6D41));
+    p.setColor(QPalette::WindowText, ToQColor(LabelColor));
     Label2->setPalette(p);
     Label2->repaint();
     Pause(400);
@@ -29,10 +30,11 @@ void TForm1::BlinkAnswer() {
 }
 
 void TForm1::RoundScored() {
+  const TRound& r = FRoundState;
   auto stop = [this] { return FRestart || FQuit; };
   ProcessMessages();
   if (stop()) return;
-  const TScoredHeadline head = ScoredHeadline(FBalloonsDown, FRoundHits);
+  const TScoredHeadline head = ScoredHeadline(r.FBalloonsDown, r.FRoundHits);
   ShowBanner(head.Line1, head.Line2);
   BaseImage1->PresentOverlay();
   if (head.Success) PlaySound(seSuccess);
@@ -41,14 +43,14 @@ void TForm1::RoundScored() {
   if (stop()) return;
   Pause(600);
   BlinkAnswer();
-  const int bonus = TimeBonus(rgrpSpeed->ItemIndex(), FRoundTime, head.Base);
-  FGameScore += FRoundPoints + bonus;
-  ShowBanner(QStringLiteral("Balloon points: %1").arg(FRoundPoints), QStringLiteral("Time bonus: %1").arg(bonus));
+  const int bonus = TimeBonus(r.Settings.Speed, r.FRoundTime, head.Base);
+  FGameScore += r.FRoundPoints + bonus;
+  ShowBanner(QStringLiteral("Balloon points: %1").arg(r.FRoundPoints), QStringLiteral("Time bonus: %1").arg(bonus));
   BaseImage1->PresentOverlay();
   ProcessMessages();
   if (stop()) return;
   Pause(2500);
-  ShowBanner(QStringLiteral("This score: "), QString::number(FRoundPoints + bonus));
+  ShowBanner(QStringLiteral("This score: "), QString::number(r.FRoundPoints + bonus));
   BaseImage1->PresentOverlay();
   ProcessMessages();
   if (stop()) return;
@@ -63,7 +65,7 @@ void TForm1::RoundLost() {
   RevealAnswer();
   Pause(600);
   BlinkAnswer();
-  if (RepeatLostRound(FRoundHits)) {
+  if (RepeatLostRound(FRoundState.FRoundHits)) {
     ShowBanner(QStringLiteral("You were so close,"), QStringLiteral("repeat this round!"));
     BaseImage1->PresentOverlay();
     Pause(200);

@@ -7,6 +7,7 @@
 #include "display/OverlayImage.h"
 #include "display/PictureAssets.h"
 #include "game/Balloon.h"
+#include "game/Design.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 
@@ -14,10 +15,6 @@ const char* const ProductWord1 = "Zuggle";
 const char* const ProductWord2 = "Dart";
 
 namespace {
-constexpr TColor WindowColor = 0x00D8EAFE;
-constexpr TColor PanelYellow = 0x00ACF4FD;
-constexpr TColor LabelColor = 0x005E6D41;
-constexpr TColor GroupColor = 0x00605A44;
 
 const char* const PictureNames[] = {
     "imgRed1",    "imgRed2",       "imgRed3",      "imgYellow1",  "imgYellow2",    "imgYellow3",
@@ -52,7 +49,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   FontDialog1Font.Name = QStringLiteral("Comic Sans MS");
   FontDialog1Font.Height = Scaled(-33);
   FontDialog1Font.Bold = true;
-  FontDialog1Font.Color = 12503053;
+  FontDialog1Font.Color = ClockColor;
 
   CreateControls();
   LoadPictures();
@@ -63,7 +60,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   FShowInstructions = true;
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
-                                                         : QRect(0, 0, 1152, 864);
+                                                         : QRect(0, 0, DesignWidth, 864);
   setGeometry(screen);
   LayoutBar();  // a hidden window gets no resize event yet
   BaseImage1Resize();
@@ -178,7 +175,7 @@ void TForm1::CreateControls() {
   f.Name = QStringLiteral("Comic Sans MS");
   f.Height = Scaled(-37);
   f.Bold = true;
-  f.Color = 206;
+  f.Color = BannerColor;
   BaseImage1->OnOverlayPaint = [this](TOverlayImage*) { BaseImage1OverlayPaint(); };
   BaseImage1->OnResize = [this](TOverlayImage*) { BaseImage1Resize(); };
   BaseImage1->OnMouseDown = [this](TOverlayImage*, TMouseButton b, TShiftState s, int x, int y) {
@@ -194,6 +191,13 @@ void TForm1::LoadPictures() {
     FImages.emplace(img.Name, std::move(img));
   }
   if (const TImage* hit = FindImage(QStringLiteral("imgHit"))) FHitImage = hit->Graphic.get();
+  auto pic = [this](const char* n) {
+    const TImage* img = FindImage(QString::fromLatin1(n));
+    return img ? img->Graphic.get() : nullptr;
+  };
+  FRoundState.Pictures.GetImage = [this](std::uint8_t c, int i) { return GetBalloonImage(c, i); };
+  FRoundState.Pictures.GetShot = [this](std::uint8_t c, int i) { return GetShotImage(c, i); };
+  FRoundState.Pictures.Badges = TBadgePictures{pic("imgBonus"), pic("imgRevive"), pic("imgSpiky")};
 }
 
 const TImage* TForm1::FindImage(const QString& name) const {
@@ -213,32 +217,18 @@ const TBitmap* TForm1::GetShotImage(std::uint8_t Colour, int) const {
 
 std::unique_ptr<TBalloon> TForm1::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              int Chance) const {
-  return std::make_unique<TBalloon>(Number, Colour, Size, BalloonLookup(), ShotLookup(), Playfield(), Speed, Chance,
-                                    Badges());
+  return FRoundState.NewBalloon(Number, Colour, Size, Speed, Chance);
 }
 
 std::unique_ptr<TBalloon> TForm1::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              bool Bonus, bool Revive, bool Spiky) const {
-  return std::make_unique<TBalloon>(Number, Colour, Size, BalloonLookup(), ShotLookup(), Playfield(), Speed, Bonus,
-                                    Revive, Spiky, Badges());
-}
-
-TImageLookup TForm1::BalloonLookup() const {
-  return [this](std::uint8_t c, int i) { return GetBalloonImage(c, i); };
-}
-
-TImageLookup TForm1::ShotLookup() const {
-  return [this](std::uint8_t c, int i) { return GetShotImage(c, i); };
+  return FRoundState.NewBalloon(Number, Colour, Size, Speed, Bonus, Revive, Spiky);
 }
 
 TRect TForm1::Playfield() const { return Rect(0, 0, BaseImage1->width(), BaseImage1->height()); }
 
-TBadgePictures TForm1::Badges() const {
-  auto pic = [this](const char* n) {
-    const TImage* img = FindImage(QString::fromLatin1(n));
-    return img ? img->Graphic.get() : nullptr;
-  };
-  return TBadgePictures{pic("imgBonus"), pic("imgRevive"), pic("imgSpiky")};
+void TForm1::TakeRoundSettings() {
+  FRoundState.Settings = {rgrpLevel->ItemIndex(), rgrpSpeed->ItemIndex(), rgrpSpecial->ItemIndex()};
 }
 
 // ---- layout -----------------------------------------------------------------
@@ -278,6 +268,8 @@ void TForm1::LayoutBar() {
   ExitBtn->setGeometry(Scaled(692) + right, Scaled(73) + dy, Scaled(90), Scaled(25));
   Panel8->move(Panel8->x(), Scaled(47) + dy);
   BaseImage1->setGeometry(0, barH, W, std::max(0, height() - barH));
+  // The one place the playfield's size changes: the rules follow it here.
+  FRoundState.FArea = Playfield();
 }
 
 void TForm1::SetCaption(QLabel* label, const QString& text) {
@@ -352,14 +344,9 @@ void TForm1::acSettingsExecute() {
 
 // ---- sound ------------------------------------------------------------------
 
-void TForm1::QueueSound(TSoundEvent E) {
-  if (FNoSound) return;
-  FSoundQueue.push_back(E);
-}
-
 void TForm1::StartSoundThread() {
   if (FNoSound) return;
-  ::StartSoundThread(FSoundQueue);
+  ::StartSoundThread(FRoundState.FSoundQueue);
 }
 
 void TForm1::PlaySound(TSoundEvent E) {

@@ -2,7 +2,14 @@
 // The game window: owns the whole game state and runs the game as nested loops
 // on the window's thread (no timer-driven animation). Handlers of mouse, keys
 // and actions run only inside ProcessMessages and talk to the loops through the
-// flags FRoundRunning, FQuit and FRestart.
+// flags FRoundState.FRoundRunning, FQuit and FRestart.
+//
+// The rules of a round live in TRound (game/Round.h), which decides; the
+// window keeps the game's method names (Shoot, Nuke, SpecialHit, ...) as thin
+// calls into it and shows and sounds what it decided.
+//
+// Construction loads the embedded pictures and throws EPictureError when one
+// is damaged (display/PictureAssets.h). Window thread only.
 #include <QAction>
 #include <QCursor>
 #include <QLabel>
@@ -18,6 +25,7 @@
 #include "display/ShiftState.h"
 #include "game/Balloon.h"
 #include "game/Controls.h"
+#include "game/Round.h"
 #include "platform/Types.h"
 #include "sound/SoundEffects.h"
 
@@ -57,35 +65,30 @@ public:
   // The highscore table's three parallel lists (at most 20 rows).
   QStringList lbNames, lbScores, lbLevel;
 
-  // ---- game state, in the order of the game's design ----
-  int FRoundPoints = 0;
+  // ---- the game's state ----
+  // The round: its balloons, problem, counters, shelter and rules (game/Round.h).
+  // The window shows what the rules decide and never decides a round itself.
+  TRound FRoundState;
+  // Total score of the current game: the sum of its round scores.
   int FGameScore = 0;
-  int FRoundHits = 0;
-  std::uint8_t FOperation = 0;
-  std::uint32_t FRoundStart = 0;
-  std::uint32_t FRoundTime = 0;
+  // Milliseconds one frame took in the speed test, plus 4.
   int FFrameTime = 0;
-  int FFramePeriod = 0;
-  std::array<std::unique_ptr<TBalloon>, 11> FBalloons;  // slots 1..10; 0 unused
+  // The balloon of the start screen; nullptr outside it. Owned.
   std::unique_ptr<TBalloon> FStartBalloon;
-  int FBalloonsDown = 0;
-  bool FRoundRunning = false;
+  // Set by Esc, the "Exit" button or closing the window: every loop unwinds.
   bool FQuit = false;
+  // Set by Ctrl+R or the "Restart" button: the current game ends without a result.
   bool FRestart = false;
-  bool FRightBalloonKept = false;
-  bool FShelterStep = false;
+  // A hit marker is to be drawn at FHitPoint in the next frame.
   bool FShowHit = false;
-  int FAnswer = 0;
-  int FOperand1 = 0;
-  int FOperand2 = 0;
-  int FGameCount = 0;
-  int FShelterDX = 0, FShelterDY = 0;
-  TRect FShelterRect;
-  std::unique_ptr<TBitmap> FShelterBitmap;
   TPoint FHitPoint;
-  TSoundArray FSoundQueue;
-  double FSpeed = 0;
+  // Games begun since the start kick; 1 is the first game.
+  int FGameCount = 0;
+  // The shelter picture, three times a large balloon's hit box; made once. Owned.
+  std::unique_ptr<TBitmap> FShelterBitmap;
+  // Round number within the game, 1..5 (a repeated round is played again under its number).
   int FRound = 0;
+  // The settings the store keeps: player name, instructions in the first game, sound off.
   QString FPlayerName;
   bool FShowInstructions = false;
   bool FNoSound = false;
@@ -95,15 +98,29 @@ public:
   // The window sees the shooting keys wherever the focus is (set during a round).
   bool KeyPreview = false;
 
+  // The start kick, once the window is on screen: the entry sound (unless the
+  // sound is off), no hit marker, the playfield's paint notifications
+  // suspended, the speed test, and the game count back to 0.
+  void StartKick();
+
   // ---- game driver ----
+  // One game from the name dialog to the highscore window; returns early on
+  // FQuit or FRestart.
   void PlayGame();
+  // One round (the round's settings are taken from the radio groups here).
   void btnGoClick();
+  // The radio groups' settings copied into the round, then TRound::Setup for
+  // this machine's frame time and the window's width, and the sound thread
+  // on its queue.
   void SetupRound();
   // One frame; returns no earlier than APeriod ms after it began.
   void FrameStep(int APeriod);
+  // Frees the round's balloons (empty slots are fine).
   void FreeBalloons();
   void SpeedTest();
   void ShowBanner(const QString& Line1, const QString& Line2);
+  // Writes the round's remaining time at the playfield's top left (drawing
+  // only: the time-out is TRound::TimeOut, which the frame step applies).
   void DrawClock();
   // Blocks the window's thread; no messages are processed.
   void Pause(int Ms);
@@ -121,37 +138,38 @@ public:
                                        int Chance) const;
   std::unique_ptr<TBalloon> NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                        bool Bonus, bool Revive, bool Spiky) const;
-  // The window's Bonus, Revive and Spiky badges (each may be missing).
-  TBadgePictures Badges() const;
-  // The window's picture look-ups as balloons take them.
-  TImageLookup BalloonLookup() const;
-  TImageLookup ShotLookup() const;
   // Rect(0, 0, playfield width, playfield height).
   TRect Playfield() const;
 
-  // ---- problems ----
+  // ---- problems: the rules draw, the window shows ----
+  // Draws a problem of class Op (TRound::MakeProblem) and shows it in Panel8.
   void MakeProblem(std::uint8_t Op);
-  // The operator class for the current level.
-  std::uint8_t ChooseOperation() const;
   void NewWrongBalloon(int Slot, int Chance, std::uint8_t Size);
   void RenumberBalloon(int Slot, std::uint8_t Size, bool Bonus, bool Revive, bool Spiky);
 
-  // ---- shooting ----
+  // ---- shooting: the rules decide (TRound), the window shows and sounds ----
+  // The playfield's mouse-down: exactly [ssLeft] shoots the start balloon or a
+  // dart, exactly [ssRight] fires the nuke; anything else does nothing.
   void BaseImage1MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  // Space fires a dart and Alt the nuke at the mouse cursor, once per hold.
   void FormKeyDown(int Key);
   void FormKeyUp(int Key);
-  bool Shoot(int X, int Y, int& HitNumber);
+  // One dart (TRound::Shoot), then its marker, sounds, new problem and flash.
+  // Does not end the round.
+  TShotOutcome Shoot(int X, int Y);
+  // The nuke (TRound::Nuke) and its sound; false when the right balloon went down.
   bool Nuke();
-  static bool IsSheltered(const TBalloon& B, const TRect& R);
-  void SpecialHit(int Slot, int& Flash, int& HitNumber);
+  static bool IsSheltered(const TBalloon& B, const TRect& R) { return TRound::IsSheltered(B, R); }
+  // The special effect of slot Slot's balloon (TRound::SpecialHit), and the
+  // new problem shown when a Bonus posed one.
+  TSpecialOutcome SpecialHit(int Slot);
 
   // ---- round outcome ----
   void RoundScored();
   void RoundLost();
 
   // ---- sound ----
-  void QueueSound(TSoundEvent E);
-  // Hands the current queue to a new sound thread, unless the sound is off.
+  // Hands the round's sound queue to a new sound thread, unless the sound is off.
   void StartSoundThread();
   // Plays one event at once, unless the sound is off.
   void PlaySound(TSoundEvent E);
@@ -191,19 +209,17 @@ private:
   void CenterPanel8();
   void ShowRadioGroups(bool show);
   void PanelFlash();
-  void EndRoundKept();
-  void EndRoundLost();
-  // Ends the round kept when all wrong balloons are down or the time is up.
-  void EndRoundIfDone();
-  // Counts slot Slot's balloon, just gone down by a dart or a spiky pop: points,
-  // counters, its size's hit sound and its special effect.
-  void CountHit(int Slot, int& Flash, int& HitNumber);
-  // One frame of motion for every balloon, and every balloon drawn (the shot
-  // picture when down): shared by the frame step and the speed test.
-  void MoveBalloons();
+  // Copies the radio groups' settings into the round (when a round starts).
+  void TakeRoundSettings();
+  // Shows the problem on view in Panel8 with " ??? " for the answer.
+  void ShowProblem();
+  // Shows what a dart at (X, Y) did: the marker, a new problem, the sound
+  // thread on the round's queue and the panel flash after a Bonus.
+  void ShowShot(const TShotOutcome& Shot, int X, int Y);
+  // Every balloon drawn (the shot picture when down): shared by the frame
+  // step and the speed test.
   void DrawBalloons();
   void MakeShelterPicture(const TBalloon& model);
-  void MoveShelter();
   void RevealAnswer();
   void BlinkAnswer();
 

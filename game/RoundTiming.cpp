@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "game/Design.h"
 #include "platform/Random.h"
 #include "platform/Types.h"
 
@@ -51,7 +52,7 @@ QString SlowMachineWarning() {
 }
 
 TShelterMotion ShelterMotion(double Speed, int WindowWidth) {
-  const long double g = static_cast<long double>(WindowWidth) / 1152.0L;
+  const long double g = static_cast<long double>(WindowWidth) / DesignWidth;
   const long double r = static_cast<long double>(Speed) / 2.0L * g;
   TShelterMotion m;
   m.DX = Random(Round(r + 1.0L));

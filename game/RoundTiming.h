@@ -27,7 +27,7 @@ struct TRoundPace {
 TRoundPace RoundPace(int FrameTime, int SpeedIndex);
 
 // Milliseconds left of a round that began at RoundStart when the clock reads
-// Now (both timeGetTime values): 90000 - elapsed, or 0 once 90000 ms have
+// Now (both timeGetTime values): RoundLength - elapsed, or 0 once RoundLength ms have
 // passed. Elapsed is Now - RoundStart modulo 2^32, so the clock's wrap is harmless.
 std::uint32_t RemainingRoundTime(std::uint32_t RoundStart, std::uint32_t Now);
 
@@ -52,7 +52,7 @@ struct TShelterMotion {
 };
 
 // Speed: the round's balloon speed (TRoundPace::Speed); WindowWidth: the game
-// window's width in pixels. With r = Speed/2 * WindowWidth/1152:
+// window's width in pixels. With r = Speed/2 * WindowWidth/DesignWidth:
 // DX = Random(Round(r + 1)), then its sign; DY = 0 when |DX| > r, else
 // Round(sqrt(r^2 - DX^2)), then its sign. So the step is about r long.
 // Random draws, in order: Random(Round(r + 1)), Random(2) for DX's sign,

@@ -1,12 +1,13 @@
 #include "game/Scoring.h"
 
+#include "game/RoundTiming.h"
 #include "platform/Random.h"
 #include "platform/Types.h"
 
 int TimeBonus(int SpeedIndex, std::uint32_t RoundTime, int Base) {
-  // Signed on purpose: an unsigned 90000 - RoundTime would turn an over-long
-  // round into a bonus of millions instead of a small negative one.
-  const long double remaining = 90000.0L - static_cast<long double>(RoundTime);
+  // Signed on purpose: an unsigned RoundLength - RoundTime would turn an
+  // over-long round into a bonus of millions instead of a small negative one.
+  const long double remaining = static_cast<long double>(RoundLength) - static_cast<long double>(RoundTime);
   const long double factor = 4.5L * SpeedIndex + 3.5L;
   return Round(factor * (remaining / 2000.0L) / 3.0L) + Base;
 }

@@ -7,10 +7,10 @@
 #include <cstdint>
 
 // Time bonus of a scored round:
-//   Round((4.5 * SpeedIndex + 3.5) * ((90000 - RoundTime) / 2000) / 3) + Base
+//   Round((4.5 * SpeedIndex + 3.5) * ((RoundLength - RoundTime) / 2000) / 3) + Base
 // computed in extended precision and rounded half to even.
 //   SpeedIndex  the speed setting, 0 "Slowest" .. 4 "Ultra" (used as given).
-//   RoundTime   milliseconds the round took, 0..90000 (90000: time ran out);
+//   RoundTime   milliseconds the round took, 0..RoundLength (RoundLength: time ran out);
 //               a larger value gives a negative time part, not a wrapped one.
 //   Base        10 when all wrong balloons went down, else 0 (see TScoredHeadline).
 int TimeBonus(int SpeedIndex, std::uint32_t RoundTime, int Base);

@@ -2,17 +2,20 @@
 
 #include <atomic>
 
-#include "platform/sdl/SdlSoundOutput.h"
-
 namespace {
 std::atomic<TSoundOutput*> Installed{nullptr};
 
-// The device player, opened on the first sound. It is never destroyed: sound
-// threads still in a pre-delay at program end may call it while static objects
-// are torn down, and the process's end closes the device anyway.
-TSoundOutput& DevicePlayer() {
-  static TSdlSoundOutput* player = new TSdlSoundOutput;
-  return *player;
+// Plays nothing: the player until the program installs a device player.
+class TSilentOutput final : public TSoundOutput {
+public:
+  void Stop() override {}
+  void Play(const std::string&, bool) override {}
+};
+
+TSoundOutput& Silent() {
+  // Never destroyed: sound threads may still call it while statics are torn down.
+  static TSilentOutput* silent = new TSilentOutput;
+  return *silent;
 }
 }  // namespace
 
@@ -20,5 +23,5 @@ void SetSoundOutput(TSoundOutput* output) { Installed.store(output); }
 
 TSoundOutput& SoundOutput() {
   TSoundOutput* installed = Installed.load();
-  return installed != nullptr ? *installed : DevicePlayer();
+  return installed != nullptr ? *installed : Silent();
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The process-wide one-sound-at-a-time player. A new start cuts the sound that
+// The process-wide one-sound-at-a-time player: the interface only, so that
+// what plays sounds needs no sound library. A new start cuts the sound that
 // plays, whichever thread started it. Callable from any thread.
 #include <string>
 
@@ -14,7 +15,10 @@ public:
   virtual void Play(const std::string& name, bool wait) = 0;
 };
 
-// Installs the player for the whole process (not owned); nullptr restores the default
-// (the real device player).
+// Installs the player for the whole process (not owned; it must outlive every
+// sound start). nullptr restores the default, a player that plays nothing. The
+// program installs the device player (platform/sdl/SdlSoundOutput.h) at start;
+// tests install a recorder.
 void SetSoundOutput(TSoundOutput* output);
+// The installed player, or the silent one.
 TSoundOutput& SoundOutput();

@@ -24,14 +24,23 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build DIR [cmake options...]: configure once, then build incrementally.
-build() {
+# configure DIR [cmake options...]: configures DIR (once; the options given
+# are applied again on every call, so a folder configured earlier follows them).
+configure() {
   local dir="$1"; shift
   if [ ! -f "$dir/build.ninja" ]; then
     # ccache, where installed, makes rebuilds in other checkouts cheap; CI has none.
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@"
+  elif [ $# -gt 0 ]; then
+    cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
   fi
+}
+
+# build DIR [cmake options...]: configures DIR and builds everything in it.
+build() {
+  local dir="$1"
+  configure "$@"
   cmake --build "$dir" -j2
 }

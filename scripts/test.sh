@@ -3,7 +3,8 @@
 # short fuzz runs; ends with the test runner's summary.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_packages
-build "$ROOT/build/test" -DCMAKE_BUILD_TYPE=Release -DZUGGLE_BUILD_TESTS=ON -DZUGGLE_BUILD_BENCH=ON
+build "$ROOT/build/test" -DCMAKE_BUILD_TYPE=Release -DZUGGLE_BUILD_TESTS=ON -DZUGGLE_BUILD_BENCH=ON \
+  -DZUGGLE_BUILD_TOOLS=ON
 
 # A sound server for the tests that play through the real device player.
 source "$ROOT/scripts/sound-server.sh"

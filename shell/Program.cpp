@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "display/OverlayImage.h"
+#include "display/PictureAssets.h"
 #include "game/MainUnit.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -61,6 +62,7 @@ private:
   // would wait for the player are closed at once.
   bool FQuitFromOutside = false;
   bool FGameShowHandlerSet = true;
+  int FExitCode = 0;
   // Runs while the start kick waits for the game window to reach the screen.
   QEventLoop* FExposeWait = nullptr;
 };
@@ -87,13 +89,25 @@ int TProgram::Run() {
     FormDestroy(*FForm1);
     FForm1.reset();
   }
-  return 0;
+  return FExitCode;
 }
 
 void TProgram::StartUpLoader() {
   ProcessMessages();  // the splash is painted before the wait
   ::Sleep(SplashWaitMs);
-  FForm1 = std::make_unique<TForm1>();
+  try {
+    FForm1 = std::make_unique<TForm1>();
+  } catch (const EPictureError& e) {
+    // A damaged build: say so instead of ending without a word. Nothing was
+    // read, so nothing is written.
+    FForm2.hide();
+    QMessageBox::critical(nullptr, QString::fromLatin1(ApplicationTitle),
+                          QStringLiteral("The game cannot start: one of its pictures is damaged.\n\n%1")
+                              .arg(QString::fromStdString(e.what())));
+    FExitCode = 1;
+    FForm2.close();
+    return;
+  }
   SetUpGameWindow(*FForm1);
   if (FQuitFromOutside) FForm1->FQuit = true;
   LoadHighscores(*FForm1, DataFilePath(ScoresFile));

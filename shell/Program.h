@@ -10,7 +10,8 @@ class TForm1;
 inline constexpr const char* ApplicationTitle = "Zuggle Dart";
 
 // Runs the program on the QApplication that exists (created by main or by a
-// test) and returns the exit code, 0 for every regular end. In order:
+// test) and returns the exit code: 0 for every regular end, 1 when the game
+// window cannot be made (a damaged picture, told in a message box). In order:
 //   1. the splash TForm2 (the main window) and the name dialog TForm3 are
 //      created, the splash is shown; once it is on screen it posts itself
 //      WM_SPLASHSTART;

@@ -1,10 +1,12 @@
-// Program entry: the application with its title, fonts, icon and random
-// generator, then the program's run (shell/Program.h).
+// Program entry: the application with its title, fonts, icon, random generator
+// and sound device, then the program's run (shell/Program.h).
 #include <QApplication>
 
 #include "display/Fonts.h"
 #include "display/PictureAssets.h"
 #include "platform/Random.h"
+#include "platform/SoundOutput.h"
+#include "platform/sdl/SdlSoundOutput.h"
 #include "shell/Program.h"
 
 int main(int argc, char** argv) {
@@ -18,5 +20,7 @@ int main(int argc, char** argv) {
   Randomize();
   RegisterGameFonts();
   QApplication::setWindowIcon(LoadMainIcon());
+  // The sounds go to the machine's sound device (SDL2).
+  SetSoundOutput(&DeviceSoundOutput());
   return RunProgram();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The game's fourteen sound events, their sounds and pre-delays, and the worker
+// The sounds and pre-delays of the game's fourteen sound events, and the worker
 // threads that play sequences of them.
 //
 // Only one sound is ever audible: every start goes through the process-wide
@@ -7,28 +7,8 @@
 // whichever thread started it. No lock is taken here.
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
-enum TSoundEvent : std::uint8_t {
-  seSmallBalloonHit,   // "SOFTSHOT", 44 ms
-  seMediumBalloonHit,  // "MEDIUMSHOT", 36 ms
-  seLargeBalloonHit,   // "LOUDSHOT", 28 ms
-  seShelterHit,        // "GLASS", 28 ms
-  seShoot,             // "WHOOSH", 0 ms
-  seNuke,              // "NUKE", 80 ms
-  seFailure,           // "CRASH", 100 ms
-  seSuccess,           // "APPLAUSE", 140 ms
-  seStart,             // "DRUMROLL", 100 ms
-  seHighscore,         // "CHIMES", 100 ms
-  seEntry,             // "ENTRY", 50 ms
-  seBonus,             // "BONUS", 134 ms
-  seRevive,            // "REVIVE", 134 ms
-  seKicher,            // "KICHER", 450 ms
-};
-inline constexpr int SoundEventCount = 14;
-
-// A sequence of events, played in order.
-using TSoundArray = std::vector<TSoundEvent>;
+#include "sound/SoundEvents.h"
 
 // The embedded sound of an event: its resource name (the file
 // ":/sounds/<name>.wav") and the pause in milliseconds before it cuts the sound

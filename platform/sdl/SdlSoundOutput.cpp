@@ -276,3 +276,8 @@ std::uint32_t TSdlSoundOutput::DecodedLength(const std::string& name) {
   return std::uint32_t(std::uint64_t(pcm->size()) * 1000 /
                        (std::uint64_t(FImpl->FSpec.freq) * FImpl->FSpec.channels));
 }
+
+TSoundOutput& DeviceSoundOutput() {
+  static TSdlSoundOutput* player = new TSdlSoundOutput;
+  return *player;
+}

@@ -39,3 +39,8 @@ private:
   struct TImpl;
   std::unique_ptr<TImpl> FImpl;
 };
+
+// The process's device player: made on first use and never destroyed (sound
+// threads still in a pre-delay at program end may call it while static objects
+// are torn down; the process's end closes the device anyway). Any thread.
+TSoundOutput& DeviceSoundOutput();

@@ -34,7 +34,7 @@ TEST(GameFlow, WholeGameOfRoundsThatRunOutOfTime) {
     expected << (round < 5 ? "Get ready for|the next problem." : "Your total Score:|0");
   }
   EXPECT_EQ(seen, expected);
-  EXPECT_EQ(h.Form->FRoundTime, 90000u);
+  EXPECT_EQ(h.Form->FRoundState.FRoundTime, 90000u);
   EXPECT_EQ(h.Form->FRound, 6);
   EXPECT_EQ(h.Form->FGameScore, 0);
 
@@ -51,7 +51,7 @@ TEST(GameFlow, WholeGameOfRoundsThatRunOutOfTime) {
 
   // Between games the controls are back for the start screen.
   EXPECT_TRUE(h.Form->rgrpLevel->isEnabled());
-  EXPECT_TRUE(h.Form->FBalloons[1] == nullptr);
+  EXPECT_TRUE(h.Form->FRoundState.FBalloons[1] == nullptr);
 }
 
 TEST(GameFlow, FourthInstructionOnlyWithSpecialBalloonsAndOnlyInTheFirstGame) {
@@ -61,7 +61,7 @@ TEST(GameFlow, FourthInstructionOnlyWithSpecialBalloonsAndOnlyInTheFirstGame) {
   h.ShootStartBalloon();
   // Leave the game as soon as the first round is set up.
   h.Script.push_back([&] {
-    if (!h.Form->FRoundRunning) return false;
+    if (!h.Form->FRoundState.FRoundRunning) return false;
     h.Key(Qt::Key_R, Qt::ControlModifier);
     return true;
   });
@@ -69,12 +69,12 @@ TEST(GameFlow, FourthInstructionOnlyWithSpecialBalloonsAndOnlyInTheFirstGame) {
   EXPECT_TRUE(h.SawBanner("Watch out for"));
   EXPECT_EQ(h.Form->FGameCount, 1);
   // The abandoned round is over: a right click on the next start screen nukes nothing.
-  EXPECT_FALSE(h.Form->FRoundRunning);
+  EXPECT_FALSE(h.Form->FRoundState.FRoundRunning);
 
   h.Banners.clear();
   h.ShootStartBalloon();
   h.Script.push_back([&] {
-    if (!h.Form->FRoundRunning) return false;
+    if (!h.Form->FRoundState.FRoundRunning) return false;
     h.Key(Qt::Key_Escape);
     return true;
   });
@@ -93,7 +93,7 @@ TEST(GameFlow, EscEndsEveryStateAtItsNextPoll) {
       {"start screen", [](TGameHarness& h) { return h.Form->FStartBalloon != nullptr; }},
       {"instructions", [](TGameHarness& h) { return h.SawBanner("Shoot all "); }},
       {"get ready", [](TGameHarness& h) { return h.SawBanner("Get ready for"); }},
-      {"round running", [](TGameHarness& h) { return h.Form->FRoundRunning; }},
+      {"round running", [](TGameHarness& h) { return h.Form->FRoundState.FRoundRunning; }},
       {"round result", [](TGameHarness& h) { return h.SawBanner("Sorry,"); }},
   };
   for (const Case& c : cases) {
@@ -199,9 +199,9 @@ TEST(GameFlow, PoppingEveryWrongBalloonScoresTheSumOfTheRounds) {
   std::uint32_t lastShot = 0;
   h.Script.push_back([&] {
     TForm1& f = *h.Form;
-    if (!f.FRoundRunning || timeGetTime() - lastShot < 150) return false;
+    if (!f.FRoundState.FRoundRunning || timeGetTime() - lastShot < 150) return false;
     for (int i = 10; i >= 1; --i) {
-      if (f.FBalloons[i]->FNumber == f.FAnswer || !h.ShootBalloon(i)) continue;
+      if (f.FRoundState.FBalloons[i]->FNumber == f.FRoundState.FAnswer || !h.ShootBalloon(i)) continue;
       lastShot = timeGetTime();
       return false;
     }
@@ -233,19 +233,19 @@ TEST(GameFlow, ALostFifthRoundThatRepeatsIsPlayedAsASixthRound) {
     bool counted = false, fifthSeen = false;
     h.Script.push_back([&] {
       TForm1& f = *h.Form;
-      if (!f.FRoundRunning) {
+      if (!f.FRoundState.FRoundRunning) {
         counted = false;
         return false;
       }
       if (!counted) {
         ++roundsPlayed;
         // Close only in the first attempt at round five, so it repeats at most once.
-        if (f.FRound == 5 && !fifthSeen) f.FRoundHits = 26;
+        if (f.FRound == 5 && !fifthSeen) f.FRoundState.FRoundHits = 26;
         fifthSeen = fifthSeen || f.FRound == 5;
       }
       counted = true;
       for (int i = 10; i >= 1; --i)
-        if (f.FBalloons[i]->FNumber == f.FAnswer && h.ShootBalloon(i)) break;
+        if (f.FRoundState.FBalloons[i]->FNumber == f.FRoundState.FAnswer && h.ShootBalloon(i)) break;
       return false;
     });
     h.Form->PlayGame();
@@ -266,10 +266,10 @@ TEST(GameFlow, RestartDuringTheRoundResultKeepsTheScoreOnlyOnceAdded) {
   for (int seenAtPump : {1, 2, 3}) {
     TGameHarness h(4, 960, 720);
     TForm1& f = *h.Form;
-    f.FAnswer = 12;
-    f.FBalloonsDown = 9;
-    f.FRoundPoints = 60;
-    f.FRoundTime = 30000;
+    f.FRoundState.FAnswer = 12;
+    f.FRoundState.FBalloonsDown = 9;
+    f.FRoundState.FRoundPoints = 60;
+    f.FRoundState.FRoundTime = 30000;
     f.FGameScore = 100;
     int pumps = 0;
     h.Script.push_back([&] {

@@ -12,7 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
-#include "platform/RecordingSoundOutput.h"
+#include "support/RecordingSoundOutput.h"
 #include "sound/SoundEffects.h"
 #include <thread>
 
@@ -72,20 +72,22 @@ public:
   // that point is off the playfield, in the shelter or covered by a balloon in
   // front. Returns whether it clicked.
   bool ShootBalloon(int i) {
-    TForm1& f = *Form;
-    const TBalloon& b = *f.FBalloons[i];
+    const TRound& r = Round();
+    const TBalloon& b = *r.FBalloons[i];
     if (b.FShot) return false;
-    const long double t = 40 - 10 * b.FSize;
-    const int x = (b.FHitRect.Left + b.FHitRect.Right) / 2 + Round(t * b.FVX / f.FFramePeriod);
-    const int y = (b.FHitRect.Top + b.FHitRect.Bottom) / 2 + Round(t * b.FVY / f.FFramePeriod);
-    const TRect field = Rect(0, 0, f.BaseImage1->width(), f.BaseImage1->height());
-    if (!field.StrictlyContains(x, y) || f.FShelterRect.StrictlyContains(x, y)) return false;
-    if (TForm1::IsSheltered(b, f.FShelterRect)) return false;
+    // The game's own lead: aim where the balloon's middle will be.
+    const TPoint lead = b.Lead(r.FFramePeriod);
+    const int x = (b.FHitRect.Left + b.FHitRect.Right) / 2 + lead.X;
+    const int y = (b.FHitRect.Top + b.FHitRect.Bottom) / 2 + lead.Y;
+    if (!Form->Playfield().StrictlyContains(x, y) || r.FShelterRect.StrictlyContains(x, y)) return false;
+    if (TRound::IsSheltered(b, r.FShelterRect)) return false;
     for (int j = i + 1; j <= 10; ++j)
-      if (!f.FBalloons[j]->FShot && f.FBalloons[j]->FHitRect.StrictlyContains(x, y)) return false;
+      if (!r.FBalloons[j]->FShot && r.FBalloons[j]->FHitRect.StrictlyContains(x, y)) return false;
     Click(x, y);
     return true;
   }
+  // The round's state and rules inside the window.
+  TRound& Round() { return Form->FRoundState; }
   bool SawBanner(const QString& line1) const {
     for (const auto& b : Banners)
       if (b.Line1 == line1) return true;

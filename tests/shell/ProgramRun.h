@@ -23,7 +23,7 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
-#include "platform/RecordingSoundOutput.h"
+#include "support/RecordingSoundOutput.h"
 #include "sound/SoundEffects.h"
 
 class TProgramRun : public QObject {

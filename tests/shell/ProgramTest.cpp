@@ -127,9 +127,9 @@ TEST(Program, SigtermDuringARoundSavesBothFiles) {
   run.OnPump = [&](TForm1* f) {
     if (!f) return;
     run.ClickStartBalloon(*f);
-    if (f->FRoundRunning && !killed && timeGetTime() - f->FRoundStart > 3000) {
+    if (f->FRoundState.FRoundRunning && !killed && timeGetTime() - f->FRoundState.FRoundStart > 3000) {
       killed = true;
-      roundTime = timeGetTime() - f->FRoundStart;
+      roundTime = timeGetTime() - f->FRoundState.FRoundStart;
       ::kill(::getpid(), SIGTERM);
     }
   };

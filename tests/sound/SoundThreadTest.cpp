@@ -6,7 +6,7 @@
 
 #include "SettlingClock.h"
 #include "SoundTable.h"
-#include "platform/RecordingSoundOutput.h"
+#include "support/RecordingSoundOutput.h"
 #include "platform/SoundOutput.h"
 #include "sound/SoundEffects.h"
 

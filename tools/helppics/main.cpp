@@ -19,12 +19,19 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
-#include "platform/RecordingSoundOutput.h"
+#include "platform/SoundOutput.h"
 #include "sound/SoundEffects.h"
 
 namespace {
 
 QString Out;
+
+// The pictures need no sound: a player that plays nothing.
+class TSilence final : public TSoundOutput {
+public:
+  void Stop() override {}
+  void Play(const std::string&, bool) override {}
+};
 
 void Save(const QImage& img, const QString& name) {
   if (!img.save(Out + '/' + name, "PNG")) throw std::runtime_error(("cannot write " + name).toStdString());
@@ -100,7 +107,7 @@ public:
 // Plays the real game window up to a round and photographs it on the way.
 void SaveGameWindow() {
   TVirtualClock clock;
-  TRecordingSoundOutput sounds;
+  TSilence sounds;
   SetClock(&clock);
   SetSoundOutput(&sounds);
   RandSeed(7);
@@ -132,15 +139,15 @@ void SaveGameWindow() {
       }
       const bool whole = watch.Presented;
       watch.Presented = false;
-      if (stage != Shooting || !form.FRoundRunning) return;
-      const std::uint32_t t = timeGetTime() - form.FRoundStart;
+      if (stage != Shooting || !form.FRoundState.FRoundRunning) return;
+      const std::uint32_t t = timeGetTime() - form.FRoundState.FRoundStart;
       // Two wrong balloons down early, so that the picture shows points falling.
       if (shots < 2 && t > 1500 + 700u * shots) {
         for (int i = 10; i >= 1; --i) {
-          TBalloon& b = *form.FBalloons[i];
-          if (b.FShot || b.FNumber == form.FAnswer || TForm1::IsSheltered(b, form.FShelterRect)) continue;
+          TBalloon& b = *form.FRoundState.FBalloons[i];
+          if (b.FShot || b.FNumber == form.FRoundState.FAnswer || TForm1::IsSheltered(b, form.FRoundState.FShelterRect)) continue;
           const int x = (b.FHitRect.Left + b.FHitRect.Right) / 2, y = (b.FHitRect.Top + b.FHitRect.Bottom) / 2;
-          if (form.FShelterRect.StrictlyContains(x, y) || !form.Playfield().StrictlyContains(x, y)) continue;
+          if (form.FRoundState.FShelterRect.StrictlyContains(x, y) || !form.Playfield().StrictlyContains(x, y)) continue;
           QTest::mouseClick(form.BaseImage1, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
           break;
         }
@@ -152,7 +159,7 @@ void SaveGameWindow() {
         Save(form.Panel8->grab().toImage(), QStringLiteral("problem.png"));
         // The shelter with what lies around it, at the game's own size.
         const QPoint field = form.BaseImage1->pos();
-        const TRect& s = form.FShelterRect;
+        const TRect& s = form.FRoundState.FShelterRect;
         const QRect around = QRect(s.Left - 40, s.Top - 40, s.Width() + 80, s.Height() + 80)
                                  .translated(field)
                                  .intersected(QRect(field, form.BaseImage1->size()));

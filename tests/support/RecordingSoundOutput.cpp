@@ -1,4 +1,4 @@
-#include "platform/RecordingSoundOutput.h"
+#include "support/RecordingSoundOutput.h"
 
 #include <limits>
 
