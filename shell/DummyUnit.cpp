@@ -10,6 +10,7 @@
 
 #include "display/Bitmap.h"
 #include "display/Fonts.h"
+#include "display/ImageUt.h"
 
 namespace {
 constexpr QColor WindowColor(81, 95, 124);
@@ -26,46 +27,10 @@ constexpr int TitleCharHeight = 43;
 
 int Px(double designPixels, double scale) { return static_cast<int>(std::lround(designPixels * scale)); }
 
-// The frame's two shades: each channel c of the colour becomes (c div 6) * 7 + 8
-// (at most 255) for the light one and (c div 7) * 6 - 8 (at least 0) for the dark one.
-QColor Lighter(QColor c) {
-  auto f = [](int v) { return std::min(255, v / 6 * 7 + 8); };
-  return QColor(f(c.red()), f(c.green()), f(c.blue()));
-}
-QColor Darker(QColor c) {
-  auto f = [](int v) { return std::max(0, v / 7 * 6 - 8); };
-  return QColor(f(c.red()), f(c.green()), f(c.blue()));
-}
-
-// A straight line of width Bw from (x0, y0) to (x1, y1), horizontal or
-// vertical, centred on its path and with square ends, as whole pixels.
-void Line(QPainter& p, int x0, int y0, int x1, int y1, int bw, const QColor& c) {
-  const int half = bw / 2;
-  const int left = std::min(x0, x1) - half, top = std::min(y0, y1) - half;
-  const int right = std::max(x0, x1) - half + bw, bottom = std::max(y0, y1) - half + bw;
-  p.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), c);
-}
-
-// The engraved frame: the light rectangle (bw, bw, W, H), then the dark one
-// (0, 0, W - bw, H - bw) over it, each drawn with lines bw wide.
-void Frame(QPainter& p, int w, int h, int bw, const QColor& color) {
-  auto edge = [&](int l, int t, int r, int b, const QColor& c) {
-    Line(p, l, b, l, t, bw, c);
-    Line(p, l, t, r, t, bw, c);
-    Line(p, r, t, r, b, bw, c);
-    Line(p, r, b, l, b, bw, c);
-  };
-  p.save();
-  p.setClipRect(0, 0, w, h);
-  edge(bw, bw, w, h, Lighter(color));
-  edge(0, 0, w - bw, h - bw, Darker(color));
-  p.restore();
-}
 }  // namespace
 
 void PaintSplash(QPainter& P, int Width, int Height, double Scale) {
   P.fillRect(0, 0, Width, Height, WindowColor);
-  Frame(P, Width, Height, std::max(1, Px(BevelWidth, Scale)), WindowColor);
 
   QFont font(GameFontFamily(QStringLiteral("Comic Sans MS")));
   font.setBold(true);
@@ -97,6 +62,13 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
   const double s = Scale();
   const QSize size(Px(DesignWidth, s), Px(DesignHeight, s));
   setFixedSize(size);
+  ColorBevel1 = new TColorBevel(this);
+  ColorBevel1->setObjectName(QStringLiteral("ColorBevel1"));
+  ColorBevel1->setGeometry(rect());
+  ColorBevel1->SetShape(bsFrame);
+  ColorBevel1->SetStyle(bsLowered);
+  ColorBevel1->SetBevelColor(RGB(WindowColor.red(), WindowColor.green(), WindowColor.blue()));
+  ColorBevel1->SetBevelWidth(static_cast<TBevelWidth>(std::clamp(Px(BevelWidth, s), 1, int(MaxBevelWidth))));
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->geometry().center() - QPoint(size.width() / 2, size.height() / 2));
 }

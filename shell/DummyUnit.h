@@ -10,6 +10,7 @@
 #include <functional>
 
 class QPainter;
+class TColorBevel;
 
 // Posted by the splash to itself when it is first shown; its handler is the
 // start-up loader.
@@ -24,6 +25,10 @@ public:
   // empty (then the message does nothing). It may pump messages and run the
   // whole game before it returns.
   std::function<void()> OnSplashStart;
+
+  // The engraved frame over the whole client area: the window's colour, bevel
+  // width 3 design pixels (1 to 4 screen pixels). Owned through Qt's parent chain.
+  TColorBevel* ColorBevel1 = nullptr;
 
   // No longer kept above other windows (it stays visible until hidden).
   void MakeOrdinary();
@@ -50,8 +55,9 @@ private:
   bool FShowHandlerSet = true;
 };
 
-// Paints the splash's client area on P, whose coordinates are device pixels:
-// Width x Height device pixels at Scale device pixels per design pixel. Every
-// edge falls on a whole device pixel, so the frame is sharp at any scale and
-// only the title's glyph edges are smoothed.
+// Paints the splash's client area beneath its frame on P, whose coordinates
+// are device pixels: the window colour and the title, for Width x Height
+// device pixels at Scale device pixels per design pixel. The glyphs are
+// rendered at that size (never a scaled picture), so the title is sharp at
+// any scale; its boxes fall on whole device pixels.
 void PaintSplash(QPainter& P, int Width, int Height, double Scale);
