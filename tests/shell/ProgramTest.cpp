@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QDir>
 #include <csignal>
+#include <memory>
+#include <sys/resource.h>
 #include <numeric>
 
 #include "ProgramRun.h"
@@ -189,36 +191,65 @@ TEST(Program, ClosingTheGameWindowSavesBothFiles) {
   EXPECT_EQ(run.CountOf("ZuggleDart.ini written"), 1);
 }
 
+// Files of at most Bytes bytes for this process, as on a disk that is full:
+// a longer write fails (with EFBIG instead of the default signal).
+class TFileSizeLimit {
+public:
+  explicit TFileSizeLimit(rlim_t Bytes) {
+    FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    rlimit r = FOld;
+    r.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &r);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    std::signal(SIGXFSZ, FOldHandler);
+  }
+
+private:
+  rlimit FOld{};
+  void (*FOldHandler)(int) = nullptr;
+};
+
+// The three empty records of Scores.dat need 303 bytes, the settings file 60:
+// with room for 200 bytes only the highscore save fails.
+constexpr rlim_t RoomForSettingsOnly = 200;
+
 // When Scores.dat cannot be written the player is told, the settings file is
-// not written either, and the program still ends normally.
+// not even tried (though it would fit), and the program still ends normally.
 TEST(Program, FailedHighscoreSaveShowsTheMessageAndWritesNoSettings) {
   TProgramRun run;
-  // A folder where the file should be: nothing can replace it.
-  ASSERT_TRUE(QDir(run.Folder()).mkdir(QStringLiteral("Scores.dat")));
+  std::unique_ptr<TFileSizeLimit> limit;
   run.OnPump = [&](TForm1* f) {
-    if (f && f->FStartBalloon) f->acQuit->trigger();
+    if (f && f->FStartBalloon && !limit) {
+      limit = std::make_unique<TFileSizeLimit>(RoomForSettingsOnly);
+      f->acQuit->trigger();
+    }
   };
   EXPECT_EQ(run.Run(), 0);
+  limit.reset();
   ASSERT_EQ(run.Messages.size(), 1u);
   EXPECT_TRUE(run.Messages[0].startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(run.File("Scores.dat"))))
       << run.Messages[0].toStdString();
+  EXPECT_EQ(run.CountOf("ZuggleDart.ini opened"), 0) << "the settings file must not be touched";
   EXPECT_FALSE(QFileInfo::exists(run.File(QStringLiteral("ZuggleDart.ini"))));
-  EXPECT_TRUE(QFileInfo(run.File(QStringLiteral("Scores.dat"))).isDir());
+  EXPECT_FALSE(QFileInfo::exists(run.File(QStringLiteral("Scores.dat"))));
 }
 
-// After a quit from outside nobody reads a message box: the failed save is
-// reported on the terminal and nothing waits.
+// The same after a quit from outside: nobody reads a message box then, so the
+// text goes to the terminal and nothing waits.
 TEST(Program, FailedSaveAfterSigtermWaitsForNobody) {
   TProgramRun run;
-  ASSERT_TRUE(QDir(run.Folder()).mkdir(QStringLiteral("Scores.dat")));
-  bool sent = false;
+  std::unique_ptr<TFileSizeLimit> limit;
   run.OnPump = [&](TForm1* f) {
-    if (f && f->FStartBalloon && !sent) {
-      sent = true;
+    if (f && f->FStartBalloon && !limit) {
+      limit = std::make_unique<TFileSizeLimit>(RoomForSettingsOnly);
       ::kill(::getpid(), SIGTERM);
     }
   };
   EXPECT_EQ(run.Run(), 0);
+  limit.reset();
   EXPECT_TRUE(run.Messages.empty());
   EXPECT_FALSE(QFileInfo::exists(run.File(QStringLiteral("ZuggleDart.ini"))));
 }
