@@ -49,9 +49,9 @@ TEST(WholeGame, TheNameEndsInTheListAndTheListInTheFile) {
     // Pops every wrong balloon it can reach, one dart per 150 ms.
     std::uint32_t lastShot = 0;
     h.Script.push_back([&] {
-      if (!f.FRoundRunning || timeGetTime() - lastShot < 150) return false;
+      if (!f.FRoundState.FRoundRunning || timeGetTime() - lastShot < 150) return false;
       for (int i = 10; i >= 1; --i) {
-        if (f.FBalloons[i]->FNumber == f.FAnswer || !h.ShootBalloon(i)) continue;
+        if (f.FRoundState.FBalloons[i]->FNumber == f.FRoundState.FAnswer || !h.ShootBalloon(i)) continue;
         lastShot = timeGetTime();
         return false;
       }
