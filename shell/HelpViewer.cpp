@@ -8,13 +8,24 @@
 
 QStringList ChmViewerPrograms() { return {QStringLiteral("xchm"), QStringLiteral("kchmviewer")}; }
 
+namespace {
+// Starts Program on its own; its chatter does not go to the game's terminal.
+bool StartDetached(const QString& Program, const QStringList& Arguments) {
+  QProcess p;
+  p.setProgram(Program);
+  // One argument each, not through a shell: blanks and quotes in a folder
+  // name need no quoting.
+  p.setArguments(Arguments);
+  p.setStandardOutputFile(QProcess::nullDevice());
+  p.setStandardErrorFile(QProcess::nullDevice());
+  return p.startDetached();
+}
+}  // namespace
+
 bool StartChmViewer(const QString& ChmFile) {
   for (const QString& name : ChmViewerPrograms()) {
     const QString program = QStandardPaths::findExecutable(name);
-    if (program.isEmpty()) continue;
-    // The path goes as one argument, not through a shell: blanks and quotes
-    // in the folder name need no quoting.
-    if (QProcess::startDetached(program, {ChmFile})) return true;
+    if (!program.isEmpty() && StartDetached(program, {ChmFile})) return true;
   }
   return false;
 }
@@ -25,5 +36,5 @@ bool OpenInBrowser(const QString& HtmlFile) {
   // Platform plugins without desktop services (offscreen, some minimal
   // compositors) still have the freedesktop.org opener.
   const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-  return !opener.isEmpty() && QProcess::startDetached(opener, {url.toString()});
+  return !opener.isEmpty() && StartDetached(opener, {url.toString()});
 }
