@@ -5,6 +5,9 @@
 
 #include <QFileInfo>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
@@ -269,6 +272,42 @@ TEST(Program, ActivationRedrawsTheStartScreen) {
   };
   EXPECT_EQ(run.Run(), 0);
   EXPECT_TRUE(done);
+}
+
+// The Help button on the start screen: with no CHM viewer and no compiled
+// help beside the program, the pages open in the browser (here a stand-in
+// that notes its argument) and the game goes on to a regular end.
+TEST(Program, HelpButtonOpensThePagesAndTheGameGoesOn) {
+  TProgramRun run;
+  QTemporaryDir bin;
+  QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+  ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+  opener.write(QStringLiteral("#!/bin/sh\necho \"$1\" > \"%1\"\n").arg(bin.filePath("opened")).toLocal8Bit());
+  opener.close();
+  opener.setPermissions(opener.permissions() | QFile::ExeOwner);
+  const QByteArray oldPath = qgetenv("PATH");
+  qputenv("PATH", bin.path().toLocal8Bit());
+  bool clicked = false;
+  QElapsedTimer sinceClick;  // real time: the browser is a process of its own
+  run.OnPump = [&](TForm1* f) {
+    if (!f || !f->FStartBalloon) return;
+    if (!clicked) {
+      clicked = true;
+      ASSERT_TRUE(f->HelpBtn->isVisible());
+      QTest::mouseClick(f->HelpBtn, Qt::LeftButton);
+      sinceClick.start();
+    } else if (QFileInfo::exists(bin.filePath("opened")) || sinceClick.elapsed() > 5000) {
+      f->acQuit->trigger();
+    }
+  };
+  const int code = run.Run();
+  qputenv("PATH", oldPath);
+  EXPECT_EQ(code, 0);
+  QFile opened(bin.filePath(QStringLiteral("opened")));
+  ASSERT_TRUE(opened.open(QIODevice::ReadOnly)) << "the browser was not asked";
+  EXPECT_TRUE(opened.readAll().trimmed().endsWith("/help/index.html"));
+  EXPECT_TRUE(run.Messages.empty());
+  EXPECT_EQ(run.CountOf("ZuggleDart.ini written"), 1);
 }
 
 }  // namespace
