@@ -91,6 +91,8 @@ const TStored kStored[] = {
     {"OptionsBtn", "OptionsBtn.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
     {"RestartBtn", "RestartBtn.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
     {"imgSpeaker", "imgSpeaker.bmp", 24, 24, 8, TPixelFormat::pf8bit, true},
+    {"BitBtn1", "BitBtn1.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
+    {"BitBtn2", "BitBtn2.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
 };
 
 // The pictures that the game draws keyed on white.
@@ -257,7 +259,8 @@ TEST(PictureAssets, GlyphsMaskTheirKeyColour) {
   };
   for (const TGlyph& g : {TGlyph{"ExitBtn", 16, qRgb(254, 230, 248)}, TGlyph{"HelpBtn", 16, qRgb(255, 0, 255)},
                           TGlyph{"OptionsBtn", 16, qRgb(255, 0, 255)}, TGlyph{"RestartBtn", 16, qRgb(255, 0, 255)},
-                          TGlyph{"imgSpeaker", 24, qRgb(255, 0, 255)}}) {
+                          TGlyph{"imgSpeaker", 24, qRgb(255, 0, 255)}, TGlyph{"BitBtn1", 16, qRgb(255, 0, 255)},
+                          TGlyph{"BitBtn2", 16, qRgb(255, 0, 255)}}) {
     SCOPED_TRACE(g.Name);
     const auto bmp = LoadGamePicture(g.Name);
     ASSERT_NE(bmp, nullptr);
