@@ -133,14 +133,14 @@ public:
     return QString::fromLocal8Bit(p.readAllStandardOutput());
   }
   struct TWindow {
-    QString Id;
+    QString Id, Name;
     int Width = 0, Height = 0;
   };
   std::vector<TWindow> VisibleWindows() const {
     std::vector<TWindow> list;
     for (const QString& id : XDo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QString()})
                                  .split('\n', Qt::SkipEmptyParts)) {
-      TWindow w{id};
+      TWindow w{id, XDo({QStringLiteral("getwindowname"), id}).trimmed()};
       for (const QString& line : XDo({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id}).split('\n')) {
         if (line.startsWith(QStringLiteral("WIDTH="))) w.Width = line.mid(6).toInt();
         if (line.startsWith(QStringLiteral("HEIGHT="))) w.Height = line.mid(7).toInt();
@@ -149,14 +149,19 @@ public:
     }
     return list;
   }
-  // The visible window of this size, or an empty id.
-  QString WindowOfSize(int w, int h) const {
+  // The visible window of this size (and name, when given), or an empty id.
+  QString WindowOfSize(int w, int h, const QString& name = QString()) const {
     for (const TWindow& win : VisibleWindows())
-      if (win.Width == w && win.Height == h) return win.Id;
+      if (win.Width == w && win.Height == h && (name.isNull() || win.Name == name)) return win.Id;
     return {};
   }
-  // Key presses as the keyboard delivers them, to the window with the focus.
-  void Keys(const QStringList& keys) const { XDo(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")} + keys); }
+  // Key presses as the keyboard delivers them, after the keyboard focus was
+  // given to Window (there is no window manager to give it).
+  void Keys(const QString& Window, const QStringList& keys) const {
+    XDo(QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"), Window, QStringLiteral("key"),
+                    QStringLiteral("--delay"), QStringLiteral("60")} +
+        keys);
+  }
 
 private:
   QProcess FServer;
@@ -230,7 +235,7 @@ protected:
                                 w.Height - w.Width * 189 / 439 <= 1;
             if (w.Width < 1152 && !splash) {
               std::fprintf(stderr, "closing a message box of %dx%d\n", w.Width, w.Height);
-              FX.Keys({QStringLiteral("Return")});
+              FX.Keys(w.Id, {QStringLiteral("Return")});
             }
           }
           return FProgram.state() == QProcess::NotRunning;
@@ -245,11 +250,13 @@ protected:
   void PlayToStartScreenAndQuit(const QStringList& nameKeys) {
     const QString dialog = WaitForNameDialog();
     ASSERT_FALSE(dialog.isEmpty());
-    FX.Keys(nameKeys + QStringList{QStringLiteral("Return")});
+    FX.Keys(dialog, nameKeys + QStringList{QStringLiteral("Return")});
     ASSERT_TRUE(WaitUntil([&] { return FX.WindowOfSize(360, 113).isEmpty(); }, 10000)) << "the dialog stayed";
     QThread::msleep(1500);  // the start screen with its balloon
     EXPECT_EQ(FProgram.state(), QProcess::Running) << "ended before Esc";
-    FX.Keys({QStringLiteral("Escape")});
+    const QString game = FX.WindowOfSize(1152, 864, QStringLiteral("Zuggle Dart"));
+    ASSERT_FALSE(game.isEmpty()) << "no game window";
+    FX.Keys(game, {QStringLiteral("Escape")});
   }
 
   void ExpectRegularEnd() {
