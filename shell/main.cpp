@@ -1,11 +1,13 @@
-// Program entry: the application with its title, fonts, icon, random generator
-// and sound device, then the program's run (shell/Program.h).
+// Program entry: the application with its title, fonts, icon, random generator,
+// sound device and mixer, then the program's run (shell/Program.h).
 #include <QApplication>
 
 #include "display/Fonts.h"
 #include "display/PictureAssets.h"
+#include "platform/MixerDevice.h"
 #include "platform/Random.h"
 #include "platform/SoundOutput.h"
+#include "platform/alsa/AlsaMixer.h"
 #include "platform/sdl/SdlSoundOutput.h"
 #include "shell/Program.h"
 
@@ -22,5 +24,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(LoadMainIcon());
   // The sounds go to the machine's sound device (SDL2).
   SetSoundOutput(&DeviceSoundOutput());
+  // The speakers' volume goes through the desktop's mixer (ALSA).
+  SetMixerDriver(&DeviceMixerDriver());
   return RunProgram();
 }

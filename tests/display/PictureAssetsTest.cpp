@@ -243,12 +243,34 @@ TEST(PictureAssets, BalloonBodyIsRoundAroundWhereNumbersAndSpikesGo) {
 }
 
 TEST(PictureAssets, OpaquePicturesAreNotKeyed) {
-  // The shelter is mixed over the playfield, not keyed: its corners are part
-  // of the texture. The background covers the playfield.
+  // The shelter is stored unkeyed (the game keys only the white outside its
+  // rounded frame when it makes the shelter picture); the background covers
+  // the playfield.
   for (const char* name : {"imgShelter", "imgBackGround"}) {
     const auto pic = LoadGamePicture(name);
     EXPECT_FALSE(pic->Transparent) << name;
   }
+}
+
+TEST(PictureAssets, ShelterCornersAreWhiteOutsideItsRoundedFrameOnly) {
+  // The game keys the shelter on its bottom-left pixel, so the sky shows in
+  // the corners outside the rounded frame; any white inside the pane would
+  // punch a hole in it.
+  const auto pic = LoadGamePicture("imgShelter");
+  ASSERT_NE(pic, nullptr);
+  const int w = pic->Width(), h = pic->Height();
+  EXPECT_EQ(pic->TransparentColor(), clWhite);
+  for (auto [x, y] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}, {1, 1}, {w - 2, h - 2}})
+    EXPECT_EQ(Pixel(*pic, x, y), kWhite) << x << "," << y;
+  int white = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      // Outside the four corner squares of the rounding, nothing is the key.
+      const bool corner = (x < 12 || x >= w - 12) && (y < 12 || y >= h - 12);
+      if (!corner && Pixel(*pic, x, y) == kWhite) ++white;
+    }
+  EXPECT_EQ(white, 0);
+  EXPECT_NE(Pixel(*pic, w / 2, 0), kWhite) << "the frame reaches the edge between the corners";
 }
 
 TEST(PictureAssets, GlyphsMaskTheirKeyColour) {

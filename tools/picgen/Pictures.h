@@ -26,7 +26,7 @@ QImage DrawReviveBadge();
 QImage DrawSpikyBadge();
 
 QImage DrawSky();        // 543 x 407
-QImage DrawShelter();    // 190 x 200, opaque
+QImage DrawShelter();    // 190 x 200, rounded pane, corners exact white
 QImage DrawHitMarker();  // 32 x 32 indexed, 16 colours, index 0 white
 
 // Glyphs on their key colour, RGB32.
