@@ -251,9 +251,9 @@ TEST(SettingsDialog, CtrlSDuringARoundLeavesTheRoundClockRunning) {
   bool opened = false, roundGoesOn = false, quitByDialogEsc = true;
   std::uint32_t roundStart = 0, openedAt = 0, closedAt = 0;
   h.Script.push_back([&] {
-    if (!form.FRoundRunning || timeGetTime() - form.FRoundStart < 3000) return false;
-    roundStart = form.FRoundStart;
-    const TBalloon* first = form.FBalloons[1].get();
+    if (!form.FRoundState.FRoundRunning || timeGetTime() - form.FRoundState.FRoundStart < 3000) return false;
+    roundStart = form.FRoundState.FRoundStart;
+    const TBalloon* first = form.FRoundState.FBalloons[1].get();
     WhenSettingsOpen([&](TSettingsForm& f) {
       opened = true;
       h.Clock.Advance(60000);
@@ -262,7 +262,7 @@ TEST(SettingsDialog, CtrlSDuringARoundLeavesTheRoundClockRunning) {
     openedAt = timeGetTime();
     h.Key(Qt::Key_S, Qt::ControlModifier);
     closedAt = timeGetTime();
-    roundGoesOn = form.FRoundRunning && form.FBalloons[1].get() == first && form.FRoundStart == roundStart;
+    roundGoesOn = form.FRoundState.FRoundRunning && form.FRoundState.FBalloons[1].get() == first && form.FRoundState.FRoundStart == roundStart;
     quitByDialogEsc = form.FQuit;
     return true;
   });
