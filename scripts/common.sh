@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
   pulseaudio pulseaudio-utils alsa-utils libasound2-plugins
   xvfb xauth xdotool
+  desktop-file-utils appstream dpkg-dev
 )
 
 install_packages() {

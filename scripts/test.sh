@@ -24,6 +24,19 @@ xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=
 status=0
 ctest --output-on-failure -j2 --timeout 600 || status=1
 
+# The installed layout, and its desktop entry and AppStream metadata as the
+# desktop's own tools read them.
+stage="$ROOT/build/test/stage"
+rm -rf "$stage"
+DESTDIR="$stage" cmake --install "$ROOT/build/test" --prefix /usr >/dev/null
+for f in bin/ZuggleDart share/ZuggleDart/ZuggleDart.chm share/applications/org.zuggledart.ZuggleDart.desktop \
+         share/metainfo/org.zuggledart.ZuggleDart.metainfo.xml \
+         share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,96x96,128x128,256x256}/apps/ZuggleDart.png; do
+  [ -f "$stage/usr/$f" ] || { echo "install: $f is missing"; status=1; }
+done
+desktop-file-validate "$stage"/usr/share/applications/*.desktop || status=1
+appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml || status=1
+
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer:
 # any finding (a fault, undefined behaviour, a leak) fails its test.
 build_sanitized

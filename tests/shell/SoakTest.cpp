@@ -31,9 +31,9 @@
 namespace {
 
 #ifdef ZUGGLE_SANITIZE
-constexpr int DefaultRounds = 60;
+constexpr int DefaultRounds = 100;
 #else
-constexpr int DefaultRounds = 600;
+constexpr int DefaultRounds = 1500;
 #endif
 
 int EnvInt(const char* name, int fallback) {

@@ -44,7 +44,7 @@ void Generate(const QString& assets) {
 
   WriteCursor(assets + "/cursors/AIM.cur", {DrawAimCursor(), 8}, 16, 16);
   WriteIcon(assets + "/icons/MAINICON.ico", {IconPicture(32)});
-  for (int size : {48, 64, 128, 256})
+  for (int size : {16, 22, 24, 32, 48, 64, 96, 128, 256})
     DrawIcon(size).save(assets + "/icons/ZuggleDart-" + QString::number(size) + ".png");
 }
 
