@@ -7,7 +7,7 @@
 #   the build runs to list their tests).
 # build_sanitized: configures and builds build/asan (reused between runs).
 sanitizer_env() {
-  export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
+  export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
   export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 }
