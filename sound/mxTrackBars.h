@@ -18,15 +18,18 @@
 #include <exception>
 #include <functional>
 
-// Sender is the track bar.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-// Button that went down or up, the modifier keys held, and the point in the
-// track bar's own pixels.
-using TMouseEvent =
-    std::function<void(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
-
 class TmxTrackBar : public QSlider {
 public:
+  // Event types of the mixer controls, kept in their class: the game's picture
+  // control has events of the same names for its own sender type, and both
+  // meet in the windows that use the two.
+  // Sender is the control that raised the event.
+  using TNotifyEvent = std::function<void(QObject* Sender)>;
+  // Button that went down or up, the modifier keys held, and the point in the
+  // track bar's own pixels.
+  using TMouseEvent =
+      std::function<void(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
+
   explicit TmxTrackBar(QWidget* Parent = nullptr);
 
   int Min() const { return minimum(); }
