@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -11,6 +13,7 @@
 #include "SettingsMixer.h"
 #include "game/GameHarness.h"
 #include "shell/SettingsU.h"
+#include "sound/mxTrackBars.h"
 
 // Runs Action on the settings dialog as soon as it is open and modal. Tries for
 // a while, then gives up (the test's own check that Action ran then fails).
@@ -34,6 +37,24 @@ inline void ClickButton(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, {
 inline void PressKey(TSettingsForm& f, Qt::Key key) {
   QWidget* target = f.focusWidget() ? f.focusWidget() : &f;
   QTest::keyClick(target, key);
+}
+
+// The thumb's middle in the bar's own pixels, as the style draws it.
+inline QPoint ThumbCentre(TmxTrackBar& bar) {
+  QStyleOptionSlider o;
+  o.initFrom(&bar);
+  o.orientation = bar.orientation();
+  o.minimum = bar.minimum();
+  o.maximum = bar.maximum();
+  o.sliderPosition = bar.sliderPosition();
+  o.sliderValue = bar.value();
+  o.singleStep = bar.singleStep();
+  o.pageStep = bar.pageStep();
+  o.tickPosition = bar.tickPosition();
+  o.tickInterval = bar.tickInterval();
+  o.upsideDown = bar.invertedAppearance();
+  o.subControls = QStyle::SC_SliderHandle;
+  return bar.style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, &bar).center();
 }
 
 // A game window on its start screen: RedrawStartScreen shows its banner again.

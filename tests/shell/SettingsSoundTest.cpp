@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <cmath>
 #include <string>
@@ -26,24 +24,6 @@ using TValues = std::vector<std::uint32_t>;
 using TWrite = TMemoryMixer::TWrite;
 
 constexpr std::uint32_t LoudShotMs = 397;
-
-// The thumb's middle in the bar's own pixels, as the style draws it.
-QPoint ThumbCentre(TmxTrackBar& bar) {
-  QStyleOptionSlider o;
-  o.initFrom(&bar);
-  o.orientation = bar.orientation();
-  o.minimum = bar.minimum();
-  o.maximum = bar.maximum();
-  o.sliderPosition = bar.sliderPosition();
-  o.sliderValue = bar.value();
-  o.singleStep = bar.singleStep();
-  o.pageStep = bar.pageStep();
-  o.tickPosition = bar.tickPosition();
-  o.tickInterval = bar.tickInterval();
-  o.upsideDown = bar.invertedAppearance();
-  o.subControls = QStyle::SC_SliderHandle;
-  return bar.style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, &bar).center();
-}
 
 // Mouse input through the dialog's window, as the desktop delivers it: the
 // pointer's path in the bar's pixels, pressed at the first point, released at
