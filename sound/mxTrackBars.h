@@ -66,7 +66,13 @@ public:
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
 
+  // Tick marks closer than this many pixels are not drawn one by one: a tick at
+  // every position of a wide range (a volume of 0 to 65535) would pave the
+  // channel's side with lines. Only the two ends keep their marks then.
+  static constexpr int MinTickGap = 3;
+
 protected:
+  void initStyleOption(QStyleOptionSlider* Option) const override;
   void keyPressEvent(QKeyEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
