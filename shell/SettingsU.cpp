@@ -171,9 +171,9 @@ TSettingsForm::~TSettingsForm() {
 }
 
 void TSettingsForm::FormCreate(QObject* /*Sender*/) {
-  // The maximum first: a new range of 0 to 10 never clamps a position of 0, so
-  // only step 3 moves the slider, and its change hands the panel the position
-  // it already has: opening writes nothing of its own.
+  // The bar is new (0 of 0 to 10), so neither bound moves it; only the position
+  // does, and its change hands the panel the position the panel already has:
+  // opening writes nothing of its own.
   VolumeBar->SetMax(VolumeCtrl->VolumeMax());
   VolumeBar->SetMin(VolumeCtrl->VolumeMin());
   VolumeBar->SetPosition(VolumeCtrl->VolumeMax() - VolumeCtrl->VolumePosition());
