@@ -23,7 +23,7 @@ void TForm1::FormKeyDown(int Key) {
   if (ShootKeyDown) return;
   if (Key != Qt::Key_Space && Key != Qt::Key_Alt) return;
   ShootKeyDown = true;
-  const QPoint p = BaseImage1->mapFromGlobal(QCursor::pos());
+  const QPoint p = BaseImage1->ScreenToClient(QCursor::pos());
   BaseImage1MouseDown(mbLeft, Key == Qt::Key_Space ? TShiftState{ssLeft} : TShiftState{ssRight}, p.x(), p.y());
   ProcessMessages();
 }
