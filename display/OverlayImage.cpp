@@ -393,8 +393,8 @@ void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   // The pictures are in the device's pixels: undo the ratio's scaling, so
   // each pixel is copied to one pixel (Qt sees a plain translation).
-  const qreal r = painter.device() ? painter.device()->devicePixelRatioF() : 1;
-  if (r != 1) painter.setWorldTransform(QTransform::fromScale(1 / r, 1 / r));
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
+  if (ratio != 1) painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
   const QRegion visible = area & WholeRect() & picture.Image().rect();
   for (const QRect& r : visible) {
     painter.setClipRect(r);

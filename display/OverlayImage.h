@@ -169,7 +169,10 @@ public:
   // fractions included) as the pixel under it.
   QPoint ToPixels(const QPointF& local) const;
   // A position on the screen, in Qt's global coordinates, as the pixel of the
-  // control under it (outside the control for points outside it).
+  // control under it (outside the control for points outside it). Qt gives
+  // the pointer's global position in whole logical pixels, so above a ratio
+  // of 1 this is the pixel under that logical point, within one logical pixel
+  // of the pointer; mouse events are exact.
   QPoint ScreenToClient(const QPoint& global) const;
 
   // ---- state, read-only ----
