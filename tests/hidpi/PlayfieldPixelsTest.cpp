@@ -265,7 +265,9 @@ TEST_F(RoundPixels, ClicksHitExactlyTheBalloonsHitBox) {
     h.Click(p.X, p.Y);
     EXPECT_EQ(b.FShot, c.hits);
     EXPECT_EQ(f.FShowHit, c.hits);
-    if (c.hits) EXPECT_EQ(f.FHitPoint, p) << "the dart lands on the pixel clicked";
+    if (c.hits) {
+      EXPECT_EQ(f.FHitPoint, p) << "the dart lands on the pixel clicked";
+    }
     EXPECT_TRUE(r.FRoundRunning);
   }
 }
