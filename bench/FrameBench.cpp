@@ -27,13 +27,14 @@
 #include "display/Fonts.h"
 #include "display/GraphicsRoutines.h"
 #include "display/OverlayImage.h"
+#include "game/Design.h"
 
 namespace {
 
 constexpr double kFrameBudgetNs = 6e6;  // the fastest frame period of the game
 
-// Sizes scale with the playfield's width over the design width 1152.
-int Scaled(int designSize, int width) { return designSize * width / 1152; }
+// Sizes scale with the playfield's width over the design width.
+int Scaled(int designSize, int width) { return designSize * width / DesignWidth; }
 
 // A picture with a blue-to-white sky, so copies move real data.
 void PaintSky(TBitmap& b) {
@@ -74,7 +75,7 @@ public:
       TSprite s;
       s.Picture = Balloon(bw, bh, colours[i % 5]);
       s.X = (i * width / 10) % (width - bw);
-      s.Y = (i * 137 * width / 1152) % (height - bh);
+      s.Y = (i * 137 * width / DesignWidth) % (height - bh);
       s.Dx = Scaled(3 + i % 4, width) / 2 + 1;
       s.Dy = -(Scaled(2 + i % 3, width) / 2 + 1);
       FSprites.push_back(std::move(s));

@@ -4,8 +4,11 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -116,19 +119,41 @@ QImage Pixels32(const TBitmap& b) {
   return img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
 }
 
-// Copies n pixels whose colour (the low three bytes) is not key; the others
-// stay as they were. Every sprite of every frame goes through here, so on x86
-// four pixels are compared and merged at once.
+// A pixel that covers part of its place (fourth byte 1..254) mixed over d; the
+// result covers what either covered.
+QRgb MixOver(QRgb s, QRgb d) {
+  const unsigned a = qAlpha(s), b = 255 - a;
+  const unsigned dAlpha = qAlpha(d) == 0 ? 255 : qAlpha(d);
+  auto mix = [a, b](unsigned sv, unsigned dv) { return (sv * a + dv * b + 127) / 255; };
+  return qRgba(int(mix(qRed(s), qRed(d))), int(mix(qGreen(s), qGreen(d))), int(mix(qBlue(s), qBlue(d))),
+               int(a + (dAlpha * b + 127) / 255));
+}
+
+bool Partial(QRgb p) { return qAlpha(p) != 0 && qAlpha(p) != 255; }
+
+// Copies n pixels whose colour (the low three bytes) is not key and mixes
+// those that cover only part of their place; key pixels stay as they were.
+// Every sprite of every frame goes through here, so on x86 four pixels are
+// compared and merged at once; only groups with an edge pixel go one by one.
 void KeyedCopy(QRgb* d, const QRgb* s, int n, QRgb key) {
   int i = 0;
 #ifdef __SSE2__
   const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i zero = _mm_setzero_si128();
   const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
   for (; i + 4 <= n; i += 4) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i leave = _mm_cmpeq_epi32(_mm_and_si128(sv, colourMask), keyed);
     const int m = _mm_movemask_epi8(leave);
     if (m == 0xFFFF) continue;  // all four keyed: nothing to write
+    const __m128i alpha = _mm_and_si128(sv, alphaMask);
+    const __m128i opaque = _mm_or_si128(_mm_cmpeq_epi32(alpha, alphaMask), _mm_cmpeq_epi32(alpha, zero));
+    if (_mm_movemask_epi8(_mm_or_si128(opaque, leave)) != 0xFFFF) {
+      for (int k = i; k < i + 4; ++k)
+        if ((s[k] & 0xFFFFFF) != key) d[k] = Partial(s[k]) ? MixOver(s[k], d[k]) : s[k];
+      continue;
+    }
     __m128i* dp = reinterpret_cast<__m128i*>(d + i);
     if (m == 0) {
       _mm_storeu_si128(dp, sv);
@@ -139,7 +164,7 @@ void KeyedCopy(QRgb* d, const QRgb* s, int n, QRgb key) {
   }
 #endif
   for (; i < n; ++i)
-    if ((s[i] & 0xFFFFFF) != key) d[i] = s[i];
+    if ((s[i] & 0xFFFFFF) != key) d[i] = Partial(s[i]) ? MixOver(s[i], d[i]) : s[i];
 }
 
 // Copies src (32-bit) block (sx, sy, w, h) to dst at (dx, dy) within the clip,
@@ -274,18 +299,55 @@ void TCanvas::CopyRect(int x, int y, const TBitmap& source, const TRect& src) {
 void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
   if (graphic.Empty() || FOwner.Empty() || r.IsEmpty()) return;
   FOwner.SetPixelFormat(TPixelFormat::pf32bit);
-  const QImage src = Pixels32(graphic);
-  if (!graphic.Transparent) {
-    const QImage scaled = (src.size() == QSize(r.Width(), r.Height()))
-                              ? src
-                              : src.scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation);
-    Blit(FOwner.Image(), r.Left, r.Top, scaled, 0, 0, r.Width(), r.Height(), Clip(r), std::nullopt);
+  if (graphic.Transparent) {
+    ComposeWithin(r.Left, r.Top, KeyedCoverage(graphic, r.Width(), r.Height()), Clip(r));
     return;
   }
-  // Keyed: scale with the key colour as full transparency, so the key never bleeds
-  // into the picture's edge; then each pixel is either the picture (mostly covered)
-  // or left out. The edges stay smooth without a halo of the key colour.
+  const QImage src = Pixels32(graphic);
+  const QImage scaled = (src.size() == QSize(r.Width(), r.Height()))
+                            ? src
+                            : src.scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  Blit(FOwner.Image(), r.Left, r.Top, scaled, 0, 0, r.Width(), r.Height(), Clip(r), std::nullopt);
+}
+
+void TCanvas::Compose(int x, int y, const QImage& layer) {
+  if (layer.isNull() || FOwner.Empty()) return;
+  FOwner.SetPixelFormat(TPixelFormat::pf32bit);
+  ComposeWithin(x, y, layer, Clip({x, y, x + layer.width(), y + layer.height()}));
+}
+
+void TCanvas::ComposeWithin(int x, int y, const QImage& layer, const QRegion& clip) {
+  if (layer.isNull()) return;
+  const QImage src = layer.format() == QImage::Format_ARGB32_Premultiplied
+                         ? layer
+                         : layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  QImage& dst = FOwner.Image();
+  const QRgb key = dst.pixel(0, dst.height() - 1) & 0xFFFFFF;
+  for (const QRect& c : clip.intersected(QRect(x, y, src.width(), src.height())).intersected(dst.rect())) {
+    for (int row = c.top(); row <= c.bottom(); ++row) {
+      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(row - y));
+      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(row));
+      for (int col = c.left(); col <= c.right(); ++col) {
+        const QRgb p = s[col - x];
+        const int a = qAlpha(p);
+        if (a == 0) continue;
+        // The drawing's own colour, undoing the premultiplication.
+        const QRgb own = qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
+        QRgb out;
+        if ((d[col] & 0xFFFFFF) == key)
+          out = (own & 0xFFFFFF) | (QRgb(a) << 24);
+        else
+          out = a == 255 ? own : MixOver((own & 0xFFFFFF) | (QRgb(a) << 24), d[col]);
+        if ((out & 0xFFFFFF) == key) out ^= 0x000001;
+        d[col] = out;
+      }
+    }
+  }
+}
+
+QImage KeyedCoverage(const TBitmap& graphic, int w, int h) {
+  if (graphic.Empty() || w <= 0 || h <= 0) return QImage();
+  const QImage src = Pixels32(graphic);
   const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFF;
   QImage alpha(src.size(), QImage::Format_ARGB32_Premultiplied);
   for (int y = 0; y < src.height(); ++y) {
@@ -293,18 +355,56 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
     auto* d = reinterpret_cast<QRgb*>(alpha.scanLine(y));
     for (int x = 0; x < src.width(); ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
   }
-  const QImage scaled = alpha.scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  QImage& dst = FOwner.Image();
-  for (const QRect& c : Clip(r).intersected(dst.rect())) {
-    for (int y = c.top(); y <= c.bottom(); ++y) {
-      const auto* s = reinterpret_cast<const QRgb*>(scaled.constScanLine(y - r.Top));
-      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y));
-      for (int x = c.left(); x <= c.right(); ++x) {
-        const QRgb p = s[x - r.Left];
-        const int a = qAlpha(p);
-        if (a < 128) continue;
-        d[x] = qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
+  if (alpha.size() == QSize(w, h)) return alpha;
+  // Smooth shrinking averages the area each target pixel covers, so the alpha
+  // is the covered share.
+  QImage scaled = alpha.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const double grow = std::max(double(w) / src.width(), double(h) / src.height());
+  if (grow <= 1.0) return scaled;
+  // Growing would magnify the stored picture's hard, stepped edge. The edge is
+  // taken instead from the outline smoothed over five stored pixels (a
+  // binomial filter), grown, and sharpened again to a ramp of about one target
+  // pixel: a round rim stays round. The colour is the grown picture's own.
+  const int sw = src.width(), sh = src.height();
+  // The binomial filter 1 4 6 4 1 across, then down (edges repeat outwards).
+  std::vector<std::uint16_t> across(static_cast<std::size_t>(sw) * sh);
+  for (int y = 0; y < sh; ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
+    auto at = [&](int x) { return qAlpha(a[std::clamp(x, 0, sw - 1)]) != 0 ? 1 : 0; };
+    for (int x = 0; x < sw; ++x)
+      across[std::size_t(y) * sw + x] =
+          std::uint16_t(at(x - 2) + 4 * at(x - 1) + 6 * at(x) + 4 * at(x + 1) + at(x + 2));
+  }
+  QImage soft(sw, sh, QImage::Format_Grayscale8);
+  for (int y = 0; y < sh; ++y) {
+    auto row = [&](int dy) { return &across[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
+    const std::uint16_t *r0 = row(-2), *r1 = row(-1), *r2 = row(0), *r3 = row(1), *r4 = row(2);
+    uchar* o = soft.scanLine(y);
+    for (int x = 0; x < sw; ++x)
+      o[x] = static_cast<uchar>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
+  }
+  const QImage outline = soft.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  // The outline's value v (0..255) becomes the coverage (v - 127.5) * steep +
+  // 127.5, clamped; the table saves a rounding per pixel.
+  const double steep = 2 * grow;
+  std::array<int, 256> edge{};
+  for (int v = 0; v < 256; ++v)
+    edge[v] = static_cast<int>(std::lround(std::clamp((v - 127.5) * steep + 127.5, 0.0, 255.0)));
+  for (int y = 0; y < h; ++y) {
+    auto* p = reinterpret_cast<QRgb*>(scaled.scanLine(y));
+    const uchar* o = outline.constScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const int a0 = qAlpha(p[x]);
+      const int a = edge[o[x]];
+      if (a0 == 0 || (a0 == 255 && a == 255)) continue;
+      if (a == 0) {
+        p[x] = 0;
+        continue;
       }
+      // Own colour of the grown picture, covering the sharpened share.
+      auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
+      p[x] = qRgba(own(qRed(p[x])), own(qGreen(p[x])), own(qBlue(p[x])), a);
     }
   }
+  return scaled;
 }

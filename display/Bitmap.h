@@ -5,6 +5,14 @@
 // Pixels of a 32-bit bitmap are stored as bytes blue, green, red, fourth byte
 // (QImage::Format_RGB32 on little-endian machines), rows top-down. Other depths
 // exist only for pictures as they are stored; drawing converts as needed.
+//
+// Edges of keyed pictures. A transparent picture leaves out the pixels of its
+// key colour; a pixel not of the key colour whose fourth byte lies between 1
+// and 254 covers that share of its place: a transparent draw mixes it over
+// what lies under it, so the edge of a balloon is smooth on any sky. Fourth
+// bytes of 0 and 255 (all that stored pictures and Qt's drawing leave) are
+// opaque. Such partly covering pixels are made only where a keyed picture is
+// stretched (or a drawing composed, TCanvas::Compose) onto key-coloured pixels.
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -79,13 +87,25 @@ public:
   // The graphic at its own size, top-left at (x, y); a transparent graphic
   // leaves the pixels of its key colour out.
   void Draw(int x, int y, const TBitmap& graphic);
-  // The graphic stretched over r (smoothly); transparency as for Draw.
+  // The graphic stretched over r (smoothly). A transparent graphic is stretched
+  // as coverage (KeyedCoverage) and composed (Compose): its key colour never
+  // bleeds into its edges, and lines thinner than a pixel after shrinking stay
+  // whole, as pixels that cover part of their place.
   void StretchDraw(const TRect& r, const TBitmap& graphic);
+  // Lays an anti-aliased drawing (QImage::Format_ARGB32_Premultiplied) over the
+  // bitmap with its top-left at (x, y), within the clip. Where the bitmap has
+  // its key colour (its bottom-left pixel's, taken before drawing) a pixel of
+  // the drawing is stored with its own colour and its coverage in the fourth
+  // byte, so that the key never tints the edge; elsewhere the drawing is mixed
+  // over the bitmap's pixel. A stored colour that would equal the key is moved
+  // one step off it.
+  void Compose(int x, int y, const QImage& layer);
   // Plain copy of source's rectangle src to (x, y) of this canvas.
   void CopyRect(int x, int y, const TBitmap& source, const TRect& src);
 
 private:
   QRegion Clip(const TRect& area) const;
+  void ComposeWithin(int x, int y, const QImage& layer, const QRegion& clip);
   // Font as a Qt font and its metrics, made again only when Font has changed:
   // the game writes text every frame with one or two fonts.
   const QFont& QtFont() const;
@@ -136,6 +156,14 @@ private:
   TPixelFormat FFormat = TPixelFormat::pf32bit;
   TCanvas FCanvas{*this};
 };
+
+// The graphic's pixels that are not of its key colour (the bottom-left pixel's),
+// stretched smoothly to w x h, as a premultiplied ARGB drawing whose alpha is
+// the share of each pixel they cover: shrinking keeps a thin line as a run of
+// partly covering pixels instead of dropping it, growing gives soft edges. The
+// key colour contributes nothing, so no edge is tinted by it. Null for an empty
+// graphic or size.
+QImage KeyedCoverage(const TBitmap& graphic, int w, int h);
 
 // TColor ($00BBGGRR) to and from Qt colours.
 inline QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }

@@ -5,6 +5,10 @@
 #include <QPainter>
 #include <QtMath>
 #include <cmath>
+#include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "display/GraphicsRoutines.h"
 
@@ -164,6 +168,36 @@ void TOverlayImage::BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& 
   OverlayCanvas();  // the clip that later copies see, as after any drawing call
 }
 
+namespace {
+
+// How many pixels from s on are plain: neither of the key colour nor covering
+// only part of their place (a fourth byte other than 0 and 255). Four at a
+// time on x86, since a shelter row is one long plain run.
+int PlainRun(const std::uint32_t* s, int n, std::uint32_t key) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
+  const __m128i one = _mm_set1_epi32(0x01000000);
+  const __m128i high = _mm_set1_epi32(static_cast<int>(0xFE000000u));
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 4 <= n; i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i isKey = _mm_cmpeq_epi32(_mm_and_si128(v, colourMask), keyed);
+    // The fourth byte plus one is 0 or 1 (in the top byte) only for 255 and 0.
+    const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(_mm_add_epi32(v, one), high), zero);
+    if (_mm_movemask_epi8(_mm_andnot_si128(isKey, opaque)) != 0xFFFF) break;
+  }
+#endif
+  for (; i < n; ++i) {
+    const unsigned a = s[i] >> 24;
+    if ((s[i] & 0xFFFFFF) == key || (a != 0 && a != 255)) break;
+  }
+  return i;
+}
+
+}  // namespace
+
 QRect TOverlayImage::MixIntoOverlay(const TRect& rectangle, int weight, TBitmap& bitmap) {
   // The shelter is mixed in place, with no temporary pictures: the row blend
   // computes (d * 256 + (s - d) * a) mod 65536 div 256 per byte, and with the
@@ -175,8 +209,40 @@ QRect TOverlayImage::MixIntoOverlay(const TRect& rectangle, int weight, TBitmap&
   if (target.isEmpty()) return QRect();
   const TRect source = ToTRect(target.translated(-rectangle.Left, -rectangle.Top));
   TCanvas& overlay = FOverlay->Canvas();
-  BlendRect(&bitmap.Canvas(), &overlay, source, TPoint{target.left(), target.top()}, bkUniform, 256 - weight,
-            0);
+  if (!bitmap.Transparent) {
+    BlendRect(&bitmap.Canvas(), &overlay, source, TPoint{target.left(), target.top()}, bkUniform, 256 - weight,
+              0);
+    return target;
+  }
+  // A transparent bitmap (the shelter with its rounded corners) is mixed only
+  // where it is drawn: its key-coloured pixels leave what lies under them, and
+  // its edge pixels that cover part of their place mix the blend in by that
+  // share. The rows are mixed in runs of plain pixels, so the blend of every
+  // frame costs no more than an untransparent one.
+  const QImage& pic = bitmap.Image();
+  const std::uint32_t key = pic.pixel(0, pic.height() - 1) & 0xFFFFFF;
+  QImage& over = FOverlay->Image();
+  const int n = target.width();
+  for (int y = target.top(); y <= target.bottom(); ++y) {
+    const auto* s = reinterpret_cast<const std::uint32_t*>(pic.constScanLine(y - rectangle.Top)) + source.Left;
+    auto* d = reinterpret_cast<std::uint32_t*>(over.scanLine(y)) + target.left();
+    for (int x = 0; x < n;) {
+      const int run = PlainRun(s + x, n - x, key);
+      if (run > 0) {
+        BlendRowUniform(s + x, d + x, run, 256 - weight, 0);
+        x += run;
+        continue;
+      }
+      if ((s[x] & 0xFFFFFF) != key) {  // an edge pixel: its share of the blend
+        const std::uint32_t u = d[x];
+        BlendRowUniform(s + x, d + x, 1, 256 - weight, 0);
+        const int a = qAlpha(s[x]);
+        auto mix = [a](int blended, int under) { return (blended * a + under * (255 - a) + 127) / 255; };
+        d[x] = qRgba(mix(qRed(d[x]), qRed(u)), mix(qGreen(d[x]), qGreen(u)), mix(qBlue(d[x]), qBlue(u)), qAlpha(u));
+      }
+      ++x;
+    }
+  }
   return target;
 }
 

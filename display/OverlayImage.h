@@ -114,7 +114,10 @@ public:
   // "Under" is read before the frame opens, so as the first call of a frame it
   // is what the previous frame drew. bitmap is made 32 bits per pixel. Parts
   // of the rectangle beyond the bitmap's size are not mixed and show what the
-  // frame has there (the whole rectangle is recorded all the same).
+  // frame has there (the whole rectangle is recorded all the same). A
+  // transparent bitmap is mixed only where it is drawn: its pixels of its key
+  // colour leave what lies under them, and its partly covering edge pixels
+  // (see Bitmap.h) mix the blend in by their share.
   void BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
   // Ends the frame: OnOverlayPaint, then the union of the previous and this
   // frame's recorded areas (the whole control when either is none) is copied

@@ -23,7 +23,7 @@ struct TPictureEntry {
 
 constexpr QRgb kMagenta = 0xFFFF00FF;
 
-constexpr std::array<TPictureEntry, 27> kPictures = {{
+constexpr std::array<TPictureEntry, 29> kPictures = {{
     {"imgRed1", "imgRed1.bmp", true, 0},       {"imgRed2", "imgRed2.bmp", true, 0},
     {"imgRed3", "imgRed3.bmp", true, 0},       {"imgYellow1", "imgYellow1.bmp", true, 0},
     {"imgYellow2", "imgYellow2.bmp", true, 0}, {"imgYellow3", "imgYellow3.bmp", true, 0},
@@ -38,6 +38,7 @@ constexpr std::array<TPictureEntry, 27> kPictures = {{
     {"ExitBtn", "ExitBtn.bmp", false, 0xFFFEE6F8}, {"HelpBtn", "HelpBtn.bmp", false, kMagenta},
     {"OptionsBtn", "OptionsBtn.bmp", false, kMagenta}, {"RestartBtn", "RestartBtn.bmp", false, kMagenta},
     {"imgSpeaker", "imgSpeaker.bmp", true, kMagenta},
+    {"BitBtn1", "BitBtn1.bmp", false, kMagenta},   {"BitBtn2", "BitBtn2.bmp", false, kMagenta},
 }};
 
 const TPictureEntry* Find(const QString& name) {

@@ -23,7 +23,8 @@ public:
 
 // The picture of the named component ("imgRed1", "imgLimeShot", "imgBonus",
 // "imgBackGround", "imgShelter", "imgHit", and the glyphs "ExitBtn",
-// "HelpBtn", "OptionsBtn", "RestartBtn", "imgSpeaker"): a new bitmap owned by
+// "HelpBtn", "OptionsBtn", "RestartBtn", "imgSpeaker", and the settings
+// dialog's "BitBtn1" (OK) and "BitBtn2" (Cancel)): a new bitmap owned by
 // the caller, with PixelFormat the stored depth (pf24bit for JPEGs and 24-bit
 // bitmaps, pf8bit, pf4bit) and Transparent set as on the component.
 // nullptr when the name denotes no picture. Throws EPictureError when the
@@ -34,7 +35,8 @@ std::unique_ptr<TBitmap> LoadGamePicture(const QString& name);
 QStringList GamePictureNames();
 
 // A button glyph ("ExitBtn", "HelpBtn", "OptionsBtn", "RestartBtn",
-// "imgSpeaker") with its key colour masked out, for Qt buttons and labels.
+// "imgSpeaker", "BitBtn1", "BitBtn2") with its key colour masked out, for Qt
+// buttons and labels.
 // Null pixmap when the name denotes no glyph.
 QPixmap LoadGlyph(const QString& name);
 

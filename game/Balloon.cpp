@@ -7,6 +7,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 
 #include "game/Design.h"
 #include "platform/Random.h"
@@ -22,41 +23,24 @@ void StretchLookedUp(TBitmap& target, const TImageLookup& lookup, std::uint8_t c
 }
 
 // A badge stretched once to w x h, for all three animation pictures: stretching
-// is the costly part of making a balloon. Pixels the badge leaves out keep a
-// zero fourth byte, which no drawn pixel has, so they are told apart from
-// drawn pixels of any colour, white included.
+// is the costly part of making a balloon. It is kept as coverage, so its edge
+// is mixed into the balloon where it lies on it and stays smooth where it
+// reaches past the balloon onto the sky.
 class TBadgeLayer {
 public:
   TBadgeLayer(const TBitmap* badge, int w, int h) {
-    if (!badge || badge->Empty() || w <= 0 || h <= 0) return;
-    FLayer = std::make_unique<TBitmap>(w, h);
-    QImage& img = FLayer->Image();
-    for (int y = 0; y < h; ++y) std::fill_n(reinterpret_cast<QRgb*>(img.scanLine(y)), w, QRgb(0));
     // The badge is keyed on its own white background whatever flag it was
-    // stored with, so it never hides the balloon behind it. The window's
-    // picture is shared and read-only: the key is switched on for a shallow copy.
-    TBitmap keyed;
-    keyed.Assign(*badge);
-    keyed.Transparent = true;
-    FLayer->Canvas().StretchDraw(Rect(0, 0, w, h), keyed);
+    // stored with, so it never hides the balloon behind it.
+    if (badge) FLayer = KeyedCoverage(*badge, w, h);
   }
 
-  // Puts the badge's pixels onto a picture of the layer's size.
+  // Lays the badge over a picture of the layer's size.
   void DrawOn(TBitmap& target) const {
-    if (!FLayer) return;
-    const QImage& src = FLayer->Image();
-    QImage& dst = target.Image();
-    const int w = std::min(src.width(), dst.width()), h = std::min(src.height(), dst.height());
-    for (int y = 0; y < h; ++y) {
-      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y));
-      for (int x = 0; x < w; ++x)
-        if (qAlpha(s[x]) != 0) d[x] = s[x];
-    }
+    if (!FLayer.isNull()) target.Canvas().Compose(0, 0, FLayer);
   }
 
 private:
-  std::unique_ptr<TBitmap> FLayer;
+  QImage FLayer;
 };
 
 // The number, black with a silver outline (it keeps the number readable on
@@ -84,6 +68,27 @@ QImage NumberLabel(const TFont& font, int w, int h, const QString& number) {
     p.drawText(QPoint(x + dx, y + dy), number);
   p.setPen(ToQColor(clBlack));
   p.drawText(QPoint(x, y), number);
+  return layer;
+}
+
+// The points of a burst balloon in the font's colour over a dark rim of the
+// same hue, with the top of the character cell at (x, y), on a transparent
+// w x h layer. Grey or red letters alone are lost on confetti, sky and clouds;
+// the rim makes them read at a glance on all of them.
+QImage PointsLabel(const TFont& font, int w, int h, int x, int y, const QString& points) {
+  if (w <= 0 || h <= 0) return QImage();
+  QImage layer(w, h, QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  const QFont f = font.ToQFont();
+  const QFontMetrics metrics(f);
+  QPainterPath text;
+  text.addText(x, y + metrics.ascent(), f, points);
+  const QColor colour = ToQColor(font.Color);
+  const QColor rim(colour.red() * 3 / 10, colour.green() * 3 / 10, colour.blue() * 3 / 10);
+  QPainter p(&layer);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.strokePath(text, QPen(rim, std::max(2.0, f.pixelSize() / 5.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.fillPath(text, colour);
   return layer;
 }
 
@@ -244,7 +249,7 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
   canvas.Brush.Style = TBrushStyle::bsClear;
   const int tw = canvas.TextWidth(points);
   const int th = canvas.TextHeight(points);
-  canvas.TextOut(w / 2 - tw / 2, (h - th) / 2, points);
+  FShotImage->Canvas().Compose(0, 0, PointsLabel(canvas.Font, w, h, w / 2 - tw / 2, (h - th) / 2, points));
 }
 
 void TBalloon::NewDirection(int HSign, int VSign) {

@@ -227,11 +227,17 @@ void TForm1::DrawBalloons() {
 void TForm1::FreeBalloons() { FRoundState.FreeBalloons(); }
 
 void TForm1::MakeShelterPicture(const TBalloon& model) {
-  if (!FShelterBitmap) FShelterBitmap = std::make_unique<TBitmap>();
-  FShelterBitmap->SetSize(Round(3.0L * model.FHitRect.Width()), Round(3.0L * model.FHitRect.Height()));
-  if (const TImage* img = FindImage(QStringLiteral("imgShelter")); img && img->Graphic)
-    FShelterBitmap->Canvas().StretchDraw(Rect(0, 0, FShelterBitmap->Width(), FShelterBitmap->Height()),
-                                         *img->Graphic);
+  FShelterBitmap =
+      std::make_unique<TBitmap>(Round(3.0L * model.FHitRect.Width()), Round(3.0L * model.FHitRect.Height()));
+  if (const TImage* img = FindImage(QStringLiteral("imgShelter")); img && img->Graphic) {
+    // Keyed on the white outside its rounded frame: the sky shows in the
+    // corners, and the pane itself is mixed in whole.
+    TBitmap keyed;
+    keyed.Assign(*img->Graphic);
+    keyed.Transparent = true;
+    FShelterBitmap->Canvas().StretchDraw(Rect(0, 0, FShelterBitmap->Width(), FShelterBitmap->Height()), keyed);
+    FShelterBitmap->Transparent = true;
+  }
 }
 
 void TForm1::SpeedTest() {

@@ -19,16 +19,14 @@ void TForm1::BaseImage1MouseDown(TMouseButton, TShiftState Shift, int X, int Y) 
   }
 }
 
-void TForm1::FormKeyDown(int Key) {
-  if (ShootKeyDown) return;
-  if (Key != Qt::Key_Space && Key != Qt::Key_Alt) return;
-  ShootKeyDown = true;
+void TForm1::FormKeyDown(int Key, std::uint64_t Time, bool AutoRepeat) {
+  if (!ShootKeys.KeyDown(Key, Key == Qt::Key_Space || Key == Qt::Key_Alt, Time, AutoRepeat)) return;
   const QPoint p = BaseImage1->ScreenToClient(QCursor::pos());
   BaseImage1MouseDown(mbLeft, Key == Qt::Key_Space ? TShiftState{ssLeft} : TShiftState{ssRight}, p.x(), p.y());
   ProcessMessages();
 }
 
-void TForm1::FormKeyUp(int) { ShootKeyDown = false; }
+void TForm1::FormKeyUp(int Key, std::uint64_t Time, bool AutoRepeat) { ShootKeys.KeyUp(Key, Time, AutoRepeat); }
 
 TShotOutcome TForm1::Shoot(int X, int Y) {
   const TShotOutcome shot = FRoundState.Shoot(X, Y);

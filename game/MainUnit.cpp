@@ -48,7 +48,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground, false);
 
   FontDialog1Font.Name = QStringLiteral("Comic Sans MS");
-  FontDialog1Font.Height = Scaled(-33);
+  // Drawn on the playfield's pixels, not laid out with the controls, so it
+  // keeps its height on every screen.
+  FontDialog1Font.Height = -33;
   FontDialog1Font.Bold = true;
   FontDialog1Font.Color = ClockColor;
 
@@ -365,12 +367,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
     if (KeyPreview) {
-      FormKeyDown(key);
+      FormKeyDown(key, k->timestamp(), k->isAutoRepeat());
       return key == Qt::Key_Space || key == Qt::Key_Alt;
     }
     return key == Qt::Key_Alt;
   }
-  if (KeyPreview) FormKeyUp(key);
+  // Releases count also between rounds: a key let go there must not leave the
+  // next round's first press ignored.
+  FormKeyUp(key, k->timestamp(), k->isAutoRepeat());
   return key == Qt::Key_Alt;
 }
 

@@ -26,6 +26,7 @@
 #include "game/Balloon.h"
 #include "game/Controls.h"
 #include "game/Round.h"
+#include "game/ShootKeys.h"
 #include "platform/Types.h"
 #include "sound/SoundEffects.h"
 
@@ -96,8 +97,9 @@ public:
   bool FShowInstructions = false;
   bool FNoSound = false;
 
-  // A shooting key is held: a held key fires once.
-  bool ShootKeyDown = false;
+  // Which shooting key is held: a held key fires once, however the desktop
+  // repeats it.
+  TShootKeys ShootKeys;
   // The window sees the shooting keys wherever the focus is (set during a round).
   bool KeyPreview = false;
 
@@ -159,9 +161,11 @@ public:
   // The playfield's mouse-down: exactly [ssLeft] shoots the start balloon or a
   // dart, exactly [ssRight] fires the nuke; anything else does nothing.
   void BaseImage1MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-  // Space fires a dart and Alt the nuke at the mouse cursor, once per hold.
-  void FormKeyDown(int Key);
-  void FormKeyUp(int Key);
+  // Space fires a dart and Alt the nuke at the mouse cursor, once per hold
+  // (TShootKeys). Time: the event's time stamp in ms; AutoRepeat: the desktop
+  // marked the event as a repeat of a held key.
+  void FormKeyDown(int Key, std::uint64_t Time = 0, bool AutoRepeat = false);
+  void FormKeyUp(int Key, std::uint64_t Time = 0, bool AutoRepeat = false);
   // One dart (TRound::Shoot), then its marker, sounds, new problem and flash.
   // Does not end the round.
   TShotOutcome Shoot(int X, int Y);

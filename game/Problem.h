@@ -56,8 +56,9 @@ TProblem DrawProblem(int Level, int Op, const TProblem& Current, int Operation);
 //   "Harder"  Answer - 40 + Random(81), kept only when 0 or 2..100,
 //   "Hardest" Answer - 80 + Random(161), kept only when 0 or 2..200,
 // each drawn again while it equals Answer (one draw per attempt).
-// Throws std::invalid_argument when no number can qualify (an answer that the
-// level's problems never have, e.g. 500 at "Harder"), instead of drawing forever.
+// Where no number can qualify (an answer that the level's problems never have,
+// e.g. 500 at "Harder") nothing is drawn and the nearest number the level uses
+// is returned: its highest (100 or 200) above it, 0 below it. Never throws.
 int WrongNumber(int Level, int Answer);
 
 // The problem panel's left text: " 7 + 5 = ". Signs: "+", "-", "·" (U+00B7),

@@ -51,8 +51,11 @@ std::unique_ptr<TBalloon> TRound::NewBalloon(int Number, std::uint8_t Colour, st
 // ---- a round's course ---------------------------------------------------------
 
 void TRound::PlaceShelter(int W, int H) {
+  // Two statements: the order of the draws must not be left to the compiler.
+  const int dx = Random(FArea.Width() - W);
+  const int dy = Random(FArea.Height() - H);
   FShelterRect = Rect(0, 0, W, H);
-  FShelterRect.Offset(Random(FArea.Width() - W), Random(FArea.Height() - H));
+  FShelterRect.Offset(dx, dy);
 }
 
 void TRound::Setup(int FrameTime, int WindowWidth) {

@@ -5,10 +5,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang
-  qt6-base-dev libjpeg62-turbo-dev libsdl2-dev libasound2-dev
+  qt6-base-dev qt6-base-private-dev libjpeg62-turbo-dev libsdl2-dev libasound2-dev
   fonts-comic-neue fonts-liberation2 fp-utils
-  libgtest-dev libgmock-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils alsa-utils
+  libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
+  pulseaudio pulseaudio-utils alsa-utils libasound2-plugins
+  xvfb xauth xdotool
 )
 
 install_packages() {

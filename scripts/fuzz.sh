@@ -25,6 +25,8 @@ for t in "${targets[@]}"; do
   for pattern in $patterns; do
     for f in "$ROOT"/$pattern; do [ -f "$f" ] && cp "$f" "$seeds/"; done
   done
+  # Hand-made seed files kept with the sources.
+  [ -d "$ROOT/fuzz/corpus/$t" ] && cp "$ROOT/fuzz/corpus/$t"/* "$seeds/"
   log="$DIR/$t.log"
   # The exit status is read here, not through a pipe, so that a fault is
   # reported with the target's name instead of ending the script silently.

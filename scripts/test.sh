@@ -14,4 +14,8 @@ trap stop_sound_server EXIT
 [ -x "$ROOT/scripts/fuzz.sh" ] && "$ROOT/scripts/fuzz.sh"
 
 cd "$ROOT/build/test"
+# Held keys as a real X server repeats them (xdotool on a virtual X display).
+xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
+  ./tests/game_tests --gtest_filter='*RealXServer*' --gtest_brief=1
+
 ctest --output-on-failure -j2 --timeout 600

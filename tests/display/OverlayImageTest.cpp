@@ -308,6 +308,37 @@ TEST_F(OverlayImageTest, BlendMixesWhatLiesUnderTheRectangle) {
   }
 }
 
+// A transparent bitmap (the shelter with rounded corners) is mixed only where
+// it is drawn: key pixels leave what lies under them, edge pixels that cover
+// part of their place mix the blend in by that share.
+TEST_F(OverlayImageTest, TransparentBlendLeavesItsKeyAndMixesItsEdgeByItsShare) {
+  auto shelter = Solid(kA.Width(), kA.Height(), kShelter);
+  QImage& pic = shelter->Image();
+  pic.setPixel(0, kA.Height() - 1, qRgb(255, 255, 255));  // the key, bottom-left
+  pic.setPixel(0, 0, qRgb(255, 255, 255));                 // another corner keyed
+  reinterpret_cast<QRgb*>(pic.scanLine(0))[1] = qRgba(0, 200, 0, 64);  // an edge covering a quarter
+  shelter->Transparent = true;
+  auto ch = [](int u, int s) { return (u * 100 + s * 156) / 256; };
+  const TColor blended = RGB(ch(GetRValue(kBase), 0), ch(GetGValue(kBase), 200), ch(GetBValue(kBase), 0));
+  auto quarter = [](int b, int u) { return (b * 64 + u * 191 + 127) / 255; };
+  const TColor edge = RGB(quarter(GetRValue(blended), GetRValue(kBase)),
+                          quarter(GetGValue(blended), GetGValue(kBase)),
+                          quarter(GetBValue(blended), GetBValue(kBase)));
+  Frame({kB});
+  FImage->DrawOnOverlay(kB, *FSprite);  // opens the frame: kA shows the base
+  FImage->BlendOnOverlay(kA, 100, *shelter);
+  EXPECT_EQ(At(Overlay(), kA.Left, kA.Bottom - 1), kBase) << "key: under left as it was";
+  EXPECT_EQ(At(Overlay(), kA.Left, kA.Top), kBase) << "key: under left as it was";
+  EXPECT_EQ(At(Overlay(), kA.Left + 1, kA.Top), edge) << "edge: a quarter of the blend";
+  EXPECT_EQ(At(Overlay(), kA.Left + 5, kA.Top + 5), blended) << "drawn: mixed as any bitmap";
+  // Without the flag the same bitmap is mixed everywhere, white corners too.
+  shelter->Transparent = false;
+  FImage->PresentOverlay();
+  FImage->BlendOnOverlay(kA, 100, *shelter);
+  EXPECT_EQ(At(Overlay(), kA.Left, kA.Top), RGB(ch(GetRValue(kBase), 255), ch(GetGValue(kBase), 255),
+                                               ch(GetBValue(kBase), 255)));
+}
+
 TEST_F(OverlayImageTest, BlendOfAnEmptyRectangleOnlyOpensTheFrame) {
   Frame({kA});
   FImage->BlendOnOverlay(Rect(kB.Left, kB.Top, kB.Left, kB.Top), 100, *Solid(4, 4, kShelter));

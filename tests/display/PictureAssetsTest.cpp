@@ -91,6 +91,8 @@ const TStored kStored[] = {
     {"OptionsBtn", "OptionsBtn.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
     {"RestartBtn", "RestartBtn.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
     {"imgSpeaker", "imgSpeaker.bmp", 24, 24, 8, TPixelFormat::pf8bit, true},
+    {"BitBtn1", "BitBtn1.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
+    {"BitBtn2", "BitBtn2.bmp", 16, 16, 8, TPixelFormat::pf8bit, false},
 };
 
 // The pictures that the game draws keyed on white.
@@ -241,12 +243,34 @@ TEST(PictureAssets, BalloonBodyIsRoundAroundWhereNumbersAndSpikesGo) {
 }
 
 TEST(PictureAssets, OpaquePicturesAreNotKeyed) {
-  // The shelter is mixed over the playfield, not keyed: its corners are part
-  // of the texture. The background covers the playfield.
+  // The shelter is stored unkeyed (the game keys only the white outside its
+  // rounded frame when it makes the shelter picture); the background covers
+  // the playfield.
   for (const char* name : {"imgShelter", "imgBackGround"}) {
     const auto pic = LoadGamePicture(name);
     EXPECT_FALSE(pic->Transparent) << name;
   }
+}
+
+TEST(PictureAssets, ShelterCornersAreWhiteOutsideItsRoundedFrameOnly) {
+  // The game keys the shelter on its bottom-left pixel, so the sky shows in
+  // the corners outside the rounded frame; any white inside the pane would
+  // punch a hole in it.
+  const auto pic = LoadGamePicture("imgShelter");
+  ASSERT_NE(pic, nullptr);
+  const int w = pic->Width(), h = pic->Height();
+  EXPECT_EQ(pic->TransparentColor(), clWhite);
+  for (auto [x, y] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}, {1, 1}, {w - 2, h - 2}})
+    EXPECT_EQ(Pixel(*pic, x, y), kWhite) << x << "," << y;
+  int white = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      // Outside the four corner squares of the rounding, nothing is the key.
+      const bool corner = (x < 12 || x >= w - 12) && (y < 12 || y >= h - 12);
+      if (!corner && Pixel(*pic, x, y) == kWhite) ++white;
+    }
+  EXPECT_EQ(white, 0);
+  EXPECT_NE(Pixel(*pic, w / 2, 0), kWhite) << "the frame reaches the edge between the corners";
 }
 
 TEST(PictureAssets, GlyphsMaskTheirKeyColour) {
@@ -257,7 +281,8 @@ TEST(PictureAssets, GlyphsMaskTheirKeyColour) {
   };
   for (const TGlyph& g : {TGlyph{"ExitBtn", 16, qRgb(254, 230, 248)}, TGlyph{"HelpBtn", 16, qRgb(255, 0, 255)},
                           TGlyph{"OptionsBtn", 16, qRgb(255, 0, 255)}, TGlyph{"RestartBtn", 16, qRgb(255, 0, 255)},
-                          TGlyph{"imgSpeaker", 24, qRgb(255, 0, 255)}}) {
+                          TGlyph{"imgSpeaker", 24, qRgb(255, 0, 255)}, TGlyph{"BitBtn1", 16, qRgb(255, 0, 255)},
+                          TGlyph{"BitBtn2", 16, qRgb(255, 0, 255)}}) {
     SCOPED_TRACE(g.Name);
     const auto bmp = LoadGamePicture(g.Name);
     ASSERT_NE(bmp, nullptr);

@@ -3,6 +3,13 @@
 // a window in tests/rules/RoundTest.cpp.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <chrono>
+#include <qpa/qwindowsysteminterface.h>
+#include <thread>
+
 #include "GameHarness.h"
 #include "game/Design.h"
 #include "game/Problem.h"
@@ -47,6 +54,36 @@ struct TRoundFixture : ::testing::Test {
     for (int i = 1; i <= 10; ++i)
       if (i != except && r.FBalloons[i]->FNumber != r.FAnswer && !r.FBalloons[i]->FShot) return i;
     return 0;
+  }
+  // A key event as the X server hands it to the window: through the window
+  // system's interface, with the server's time stamp (ms) and auto-repeat mark.
+  void XKey(bool press, Qt::Key key, ulong time, bool autoRepeat = false) {
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+        f.windowHandle(), time, press ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier,
+        key == Qt::Key_Space ? QStringLiteral(" ") : QString(), autoRepeat);
+  }
+  // The key held from At for 1.5 s: the X server's auto-repeat after 500 ms,
+  // every 33 ms a release and a press with one time stamp, of which the toolkit
+  // marks only some as auto-repeat; then the real release.
+  void XHold(Qt::Key key, ulong at) {
+    XKey(true, key, at);
+    int n = 0;
+    for (ulong t = at + 500; t < at + 1500; t += 33, ++n) {
+      const bool marked = n % 4 == 3;
+      XKey(false, key, t, marked);
+      XKey(true, key, t, marked);
+    }
+    XKey(false, key, at + 1500);
+  }
+  // Puts the mouse cursor at playfield point p; false where the platform cannot.
+  bool CursorAt(TPoint p) {
+    QCursor::setPos(f.BaseImage1->mapToGlobal(QPoint(p.X, p.Y)));
+    return f.BaseImage1->mapFromGlobal(QCursor::pos()) == QPoint(p.X, p.Y);
+  }
+  int Started(const char* sound) const {
+    int n = 0;
+    for (const auto& e : h.Sounds.Entries()) n += e.Kind == TRecordingSoundOutput::TEntry::Start && e.Name == sound;
+    return n;
   }
   // Replaces slot i with a still balloon of the given kind at the same place.
   void MakeSpecial(int i, int number, bool bonus, bool revive, bool spiky) {
@@ -206,4 +243,71 @@ TEST_F(TRoundFixture, FrameStepKeepsItsPeriodAndALateFrameDoesNotSleep) {
   const std::uint32_t t1 = timeGetTime();
   f.FrameStep(36);
   EXPECT_EQ(timeGetTime() - t1, 50u);
+}
+
+TEST_F(TRoundFixture, AHeldSpaceFiresOneDartAsTheXServerRepeatsIt) {
+  // The nine wrong balloons stacked under the cursor (each dart pops one), the
+  // right one away under the shelter.
+  Place(SlotOf(r.FAnswer), 60, 60);
+  for (int i = 1; i <= 10; ++i)
+    if (r.FBalloons[i]->FNumber != r.FAnswer) Place(i, 600, 400);
+  if (!CursorAt(Centre(WrongSlot()))) GTEST_SKIP() << "this platform cannot place the mouse cursor";
+  f.KeyPreview = true;
+  XHold(Qt::Key_Space, 10000);
+  EXPECT_EQ(r.FRoundHits, 1);
+  EXPECT_TRUE(r.FRoundRunning);
+  // A real press after the release fires again.
+  XHold(Qt::Key_Space, 12000);
+  EXPECT_EQ(r.FRoundHits, 2);
+}
+
+TEST_F(TRoundFixture, AHeldAltFiresOneNukeAsTheXServerRepeatsIt) {
+  // Every balloon under the shelter: the nukes bring nothing down and the
+  // round goes on, so each nuke shows as its sound.
+  for (int i = 1; i <= 10; ++i) Place(i, 30, 30);
+  if (!CursorAt({700, 500})) GTEST_SKIP() << "this platform cannot place the mouse cursor";
+  f.KeyPreview = true;
+  XHold(Qt::Key_Alt, 10000);
+  EXPECT_EQ(Started("NUKE"), 1);
+  EXPECT_TRUE(r.FRoundRunning);
+  XHold(Qt::Key_Alt, 12000);
+  EXPECT_EQ(Started("NUKE"), 2);
+}
+
+// The same hold from a real X server: runs only on the xcb platform with
+// xdotool at hand, e.g.
+//   xvfb-run -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb \
+//     tests/game_tests --gtest_filter='*RealXServer*'
+// The key is held for 1.5 s while the window pumps its messages as a round
+// does; the server repeats it in its own way.
+TEST_F(TRoundFixture, AHeldSpaceOnARealXServerFiresOneDart) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server";
+  if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) GTEST_SKIP() << "needs xdotool";
+  Place(SlotOf(r.FAnswer), 60, 60);
+  for (int i = 1; i <= 10; ++i)
+    if (r.FBalloons[i]->FNumber != r.FAnswer) Place(i, 600, 400);
+  f.activateWindow();
+  f.raise();
+  ASSERT_TRUE(CursorAt(Centre(WrongSlot())));
+  f.KeyPreview = true;
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"), QStringLiteral("xdotool keydown space; sleep 1.5; xdotool keyup space")});
+  ASSERT_TRUE(xdotool.waitForStarted());
+  // Pump in real time, as the round loop does every frame, until the key is up.
+  QElapsedTimer pumped;
+  pumped.start();
+  while (xdotool.state() != QProcess::NotRunning && pumped.elapsed() < 10000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(6));
+  }
+  for (int i = 0; i < 50; ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(r.FRoundHits, 1);
+  // The sound threads start the whoosh at once (its pre-delay is 0).
+  for (int i = 0; i < 100 && Started("WHOOSH") < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(Started("WHOOSH"), 1);
 }

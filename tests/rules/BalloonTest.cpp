@@ -408,6 +408,48 @@ TEST_F(BalloonTest, ShotPictureCarriesThePointsInRedForABonus) {
   }
 }
 
+TEST_F(BalloonTest, PointsReadOnSkyAndCloudWithoutAPaleFringe) {
+  // The smallest points (a small balloon at the design width), on the key (no
+  // shot picture) and over the scrap (the fixture's disc), shown on a sky and
+  // on a cloud as the game draws the picture: keyed.
+  const auto luma = [](QRgb p) { return (299 * qRed(p) + 587 * qGreen(p) + 114 * qBlue(p)) / 1000; };
+  const TImageLookup none = [](std::uint8_t, int) -> const TBitmap* { return nullptr; };
+  struct {
+    const char* Why;
+    bool Bonus, Scrap;
+  } cases[] = {{"grey on the key", false, false}, {"red on the key", true, false},
+               {"grey over the scrap", false, true}, {"red over the scrap", true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Why);
+    TFixtures& f = Fixtures();
+    const TBalloon b(4, 0, 0, f.GetImage(), c.Scrap ? f.GetShot() : none, Rect(0, 0, 1152, 816), 5.0, c.Bonus,
+                     false, false, f.Badges());
+    const QColor text = c.Bonus ? QColor(255, 0, 0) : QColor(128, 128, 128);
+    for (const QColor ground : {QColor(80, 150, 230), QColor(246, 248, 252)}) {
+      SCOPED_TRACE(ground.name().toStdString());
+      TBitmap shown(b.FShotImage->Width(), b.FShotImage->Height());
+      shown.Canvas().Brush.Color = ToTColor(ground.rgb());
+      shown.Canvas().FillRect(Rect(0, 0, shown.Width(), shown.Height()));
+      shown.Canvas().Draw(0, 0, *b.FShotImage);
+      // The label: the pixels of the text's own colour, and around them.
+      const QRect all(0, 0, shown.Width(), shown.Height());
+      QRect box;
+      for (int y = 0; y < shown.Height(); ++y)
+        for (int x = 0; x < shown.Width(); ++x)
+          if (PixelAt(shown, x, y) == (text.rgb() & 0xFFFFFF)) box |= QRect(x, y, 1, 1);
+      ASSERT_FALSE(box.isEmpty()) << "the points are painted in their colour";
+      box = box.adjusted(-3, -3, 3, 3) & all;
+      const int letters = CountPixels(shown, box, Exactly(text));
+      // A dark rim sets the letters off against light and dark grounds alike.
+      EXPECT_GT(CountPixels(shown, box, [&](QRgb p) { return luma(p) < 60; }), letters / 2);
+      // No pixel of the label is lighter than both the ground and the letters:
+      // that would be the key mixed into the letters' edge.
+      const int lightest = std::max(luma(ground.rgb()), luma(text.rgb()));
+      EXPECT_EQ(CountPixels(shown, box, [&](QRgb p) { return luma(p) > lightest + 8; }), 0);
+    }
+  }
+}
+
 TEST_F(BalloonTest, MissingPicturesLeaveATransparentPictureWithItsNumber) {
   const TImageLookup none = [](std::uint8_t, int) -> const TBitmap* { return nullptr; };
   const TBalloon b(9, 0, 0, none, TImageLookup(), Rect(0, 0, 1152, 816), 5.0, false, false, false, {});

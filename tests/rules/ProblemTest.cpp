@@ -299,10 +299,21 @@ TEST(WrongNumbers, ZeroComesUpAtHarderButOneNever) {
   EXPECT_TRUE(zero);
 }
 
-TEST(WrongNumbers, ImpossibleAnswerThrowsInsteadOfHanging) {
-  EXPECT_THROW(WrongNumber(3, 500), std::invalid_argument);
-  EXPECT_THROW(WrongNumber(4, -200), std::invalid_argument);
-  EXPECT_NO_THROW(WrongNumber(3, 140));  // 100 is still within 40
+// An answer no problem of the level has must neither hang nor throw out of the
+// mouse handler that makes the balloon: the nearest number of the level serves.
+TEST(WrongNumbers, ImpossibleAnswerGivesTheNearestNumberWithoutDrawing) {
+  struct {
+    int Level, Answer, Wrong;
+  } const cases[] = {{3, 500, 100}, {3, 141, 100}, {3, -41, 0}, {4, 281, 200}, {4, -200, 0}, {4, 1000, 200}};
+  for (const auto& c : cases) {
+    RandSeed(5);
+    EXPECT_EQ(WrongNumber(c.Level, c.Answer), c.Wrong) << c.Level << ", " << c.Answer;
+    EXPECT_EQ(CurrentRandSeed(), 5u) << "no draw for " << c.Answer;
+  }
+  // Just within reach the number is drawn as usual.
+  RandSeed(5);
+  EXPECT_EQ(WrongNumber(3, 140), 100);  // 100 is the only number within 40
+  EXPECT_NE(CurrentRandSeed(), 5u);
 }
 
 TEST(ProblemTexts, PanelTexts) {

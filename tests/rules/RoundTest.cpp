@@ -382,3 +382,26 @@ TEST_F(TRoundRules, SetupSortsBySizeAndResetsTheCounters) {
   EXPECT_EQ(SlotOf(r.FAnswer) != 0, true);
   for (int i = 1; i < 10; ++i) EXPECT_LE(r.FBalloons[i]->FSize, r.FBalloons[i + 1]->FSize) << i;
 }
+
+// The shelter's place for a fixed seed: the horizontal draw first, then the
+// vertical one, the same on every compiler.
+TEST(ShelterPlace, HorizontalDrawFirstThenVertical) {
+  struct {
+    int Width, Height;  // the playfield
+    TRect Expected;     // for seed 77 and a 261 x 261 shelter
+  } const cases[] = {
+      {1152, 816, Rect(370, 508, 631, 769)},
+      {1920, 1032, Rect(690, 706, 951, 967)},
+  };
+  for (const auto& c : cases) {
+    RandSeed(77);
+    const int dx = Random(c.Width - 261);
+    const int dy = Random(c.Height - 261);
+    RandSeed(77);
+    TRound r;
+    r.FArea = Rect(0, 0, c.Width, c.Height);
+    r.PlaceShelter(261, 261);
+    EXPECT_EQ(r.FShelterRect, Rect(dx, dy, dx + 261, dy + 261)) << c.Width;
+    EXPECT_EQ(r.FShelterRect, c.Expected) << c.Width;
+  }
+}

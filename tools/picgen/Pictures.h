@@ -26,7 +26,7 @@ QImage DrawReviveBadge();
 QImage DrawSpikyBadge();
 
 QImage DrawSky();        // 543 x 407
-QImage DrawShelter();    // 190 x 200, opaque
+QImage DrawShelter();    // 190 x 200, rounded pane, corners exact white
 QImage DrawHitMarker();  // 32 x 32 indexed, 16 colours, index 0 white
 
 // Glyphs on their key colour, RGB32.
@@ -35,6 +35,8 @@ QImage DrawHelpGlyph();     // 16 x 16, key magenta
 QImage DrawOptionsGlyph();  // 16 x 16, key magenta
 QImage DrawRestartGlyph();  // 16 x 16, key magenta
 QImage DrawSpeakerGlyph();  // 24 x 24, key magenta
+QImage DrawOkGlyph();       // 16 x 16, key magenta: the settings dialog's OK (green tick)
+QImage DrawCancelGlyph();   // 16 x 16, key magenta: its Cancel (red cross)
 
 QImage DrawAimCursor();          // 32 x 32 ARGB, alpha 0 or 255
 QImage DrawIcon(int size);       // size x size ARGB

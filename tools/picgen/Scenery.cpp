@@ -113,14 +113,21 @@ QImage DrawSky() {
 
 QImage DrawShelter() {
   const int w = 190, h = 200;
-  QImage img(w, h, QImage::Format_RGB32);
-  QPainter p(&img);
+  // The pane is drawn inside its rounded frame only; the corners outside stay
+  // exact white, the key the game leaves out when it mixes the shelter in, so
+  // the sky shows there. Nothing inside is exact white.
+  QImage layer = NewLayer(w, h);
+  QPainter p(&layer);
   p.setRenderHint(QPainter::Antialiasing);
+  const QRectF outer(0.5, 0.5, w - 1, h - 1);
+  QPainterPath pane;
+  pane.addRoundedRect(outer, 12, 12);
+  p.setClipPath(pane);
   // Pale blue glass, lighter towards the top.
   QLinearGradient base(0, 0, w * 0.3, h);
   base.setColorAt(0, QColor(214, 240, 255));
   base.setColorAt(1, QColor(150, 204, 240));
-  p.fillRect(img.rect(), base);
+  p.fillRect(QRect(0, 0, w, h), base);
 
   // A honeycomb force field.
   const double s = 14.0;  // hexagon radius
@@ -156,14 +163,14 @@ QImage DrawShelter() {
     p.setBrush(QColor(255, 255, 255, 110));
     p.drawPath(b);
   }
-  // A frame so the pane reads as a solid thing.
+  // A frame so the pane reads as a solid thing, following the rounded edge.
   p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QColor(70, 130, 200), 4));
-  p.drawRoundedRect(QRectF(2, 2, w - 4, h - 4), 10, 10);
+  p.setPen(QPen(QColor(70, 130, 200), 5));
+  p.drawRoundedRect(outer, 12, 12);
   p.setPen(QPen(QColor(236, 248, 255), 1.5));
   p.drawRoundedRect(QRectF(5.5, 5.5, w - 11, h - 11), 8, 8);
   p.end();
-  return img;
+  return FlattenOnKey(layer, qRgb(255, 255, 255));
 }
 
 QImage DrawHitMarker() {

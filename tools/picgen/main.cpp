@@ -39,6 +39,8 @@ void Generate(const QString& assets) {
   WriteBmpIndexed(pics + "OptionsBtn.bmp", ToIndexed(DrawOptionsGlyph(), 256), 8);
   WriteBmpIndexed(pics + "RestartBtn.bmp", ToIndexed(DrawRestartGlyph(), 256), 8);
   WriteBmpIndexed(pics + "imgSpeaker.bmp", ToIndexed(DrawSpeakerGlyph(), 256), 8);
+  WriteBmpIndexed(pics + "BitBtn1.bmp", ToIndexed(DrawOkGlyph(), 256), 8);
+  WriteBmpIndexed(pics + "BitBtn2.bmp", ToIndexed(DrawCancelGlyph(), 256), 8);
 
   WriteCursor(assets + "/cursors/AIM.cur", {DrawAimCursor(), 8}, 16, 16);
   WriteIcon(assets + "/icons/MAINICON.ico", {IconPicture(32)});

@@ -1,6 +1,7 @@
 #include "Analyse.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <iomanip>
@@ -49,6 +50,28 @@ double Centroid(const std::vector<double>& x, std::size_t from, std::size_t to, 
 }
 
 double Db(double v) { return v > 0 ? 20 * std::log10(v) : -999; }
+
+// Shares of the power spectrum of the whole sound (1024-point Hann frames)
+// below 150 Hz, 150 to 600 Hz, 600 Hz to 2 kHz and above 2 kHz, in percent:
+// where the weight of a sound lies, and what small speakers can play of it.
+std::array<double, 4> BandShares(const std::vector<double>& x, double rate) {
+  constexpr std::size_t N = 1024;
+  std::array<double, 4> e{};
+  for (std::size_t at = 0; at < x.size(); at += N / 2) {
+    std::vector<std::complex<double>> a(N);
+    for (std::size_t i = 0; i < N && at + i < x.size(); ++i)
+      a[i] = x[at + i] * (0.5 - 0.5 * std::cos(2 * Pi * double(i) / N));
+    Fft(a);
+    for (std::size_t k = 1; k < N / 2; ++k) {
+      const double f = double(k) * rate / N;
+      e[f < 150 ? 0 : f < 600 ? 1 : f < 2000 ? 2 : 3] += std::norm(a[k]);
+    }
+  }
+  const double total = e[0] + e[1] + e[2] + e[3];
+  if (total > 0)
+    for (double& v : e) v *= 100 / total;
+  return e;
+}
 
 }  // namespace
 
@@ -100,6 +123,18 @@ void Analyse(const std::string& name, const TBytes& file, std::ostream& out) {
   out << std::setprecision(0);
   for (double c : centroids) out << " " << c;
   out << "  (whole " << Centroid(x, 0, n, w.Rate) << ")\n";
+  // The onset as a listener meets it: a sound that is cut after a few tens of
+  // milliseconds is heard only through these.
+  out << std::setprecision(1) << "  RMS dB of the first four 10 ms:";
+  const std::size_t ten = w.Rate / 100;
+  for (std::size_t k = 0; k < 4 && (k + 1) * ten <= n; ++k) {
+    double e = 0;
+    for (std::size_t i = k * ten; i < (k + 1) * ten; ++i) e += x[i] * x[i];
+    out << " " << Db(std::sqrt(e / double(ten)));
+  }
+  const std::array<double, 4> bands = BandShares(x, w.Rate);
+  out << std::setprecision(0) << "\n  power below 150 Hz / 150-600 Hz / 0.6-2 kHz / above 2 kHz: " << bands[0] << " / "
+      << bands[1] << " / " << bands[2] << " / " << bands[3] << " %\n";
 }
 
 }  // namespace soundgen

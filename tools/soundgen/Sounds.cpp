@@ -7,111 +7,139 @@ namespace soundgen {
 std::size_t Length(double ms, double rate) { return std::size_t(std::floor(ms * rate / 1000.0 + 0.5)); }
 
 const std::vector<TSoundSpec>& SoundSpecs() {
+  // The loudness of each sound follows its part in the game: the pops are the
+  // reference, the whoosh sits well below the softest pop, the nuke and the
+  // crash a little above the loud pop, rewards and music in between.
   static const std::vector<TSoundSpec> recipes{
-      {"SOFTSHOT", 1, 11025, 8, 397},  {"MEDIUMSHOT", 1, 11025, 8, 397}, {"LOUDSHOT", 1, 11025, 8, 397},
-      {"GLASS", 1, 11025, 8, 223},     {"WHOOSH", 1, 11025, 8, 155},     {"NUKE", 1, 11025, 8, 804},
-      {"CRASH", 1, 22050, 16, 1800},   {"APPLAUSE", 1, 11025, 16, 3294}, {"DRUMROLL", 1, 11025, 8, 1758},
-      {"CHIMES", 1, 22050, 16, 1689},  {"ENTRY", 1, 22050, 16, 4853},    {"BONUS", 2, 22050, 4, 2680},
-      {"REVIVE", 1, 22050, 16, 660},   {"KICHER", 1, 16000, 16, 938},
+      {"SOFTSHOT", 1, 11025, 8, 397, 0},     {"MEDIUMSHOT", 1, 11025, 8, 397, 0},
+      {"LOUDSHOT", 1, 11025, 8, 397, 0},     {"GLASS", 1, 11025, 8, 223, -17},
+      {"WHOOSH", 1, 11025, 8, 155, -25},     {"NUKE", 1, 11025, 8, 804, -14},
+      {"CRASH", 1, 22050, 16, 1800, -20},    {"APPLAUSE", 1, 11025, 16, 3294, -17},
+      {"DRUMROLL", 1, 11025, 8, 1758, -20},  {"CHIMES", 1, 22050, 16, 1689, -15},
+      {"ENTRY", 1, 22050, 16, 4853, -15},    {"BONUS", 2, 22050, 4, 2680, -15},
+      {"REVIVE", 1, 22050, 16, 660, -15},    {"KICHER", 1, 16000, 16, 938, -16},
   };
   return recipes;
 }
 
-// A dart flying past: band of air noise whose pitch rises as it passes, with a
-// second, quieter band an octave and a half up for the hiss of the feathers.
+// A dart leaving the gun: a bright "tsk" of air at the release, then the
+// rush of the dart flying away, its pitch falling as it goes and its feathers
+// fluttering. All of its body lies in the first 25 ms, because a hit cuts it
+// after 28 to 44 ms; a miss hears the tail fade.
 TSignal Whoosh(double fs, std::size_t n) {
   TSignal s(n);
   TRng rng(4);
-  TBiquad low, high;
-  const double T = double(n) / fs;
+  TBiquad low, high, tick;
+  tick.SetHighPass(fs, 2000);
   for (std::size_t i = 0; i < n; ++i) {
-    const double x = double(i) / fs / T;
-    const double fc = 450 * std::pow(5.0, x);  // 450 Hz up to 2250 Hz
+    const double t = double(i) / fs;
+    const double fc = 520 + 1100 * std::exp(-t / 0.045);  // 1620 Hz falling towards 520 Hz
     low.SetBandPass(fs, fc, 1.6);
-    high.SetBandPass(fs, fc * 2.8, 2.5);
+    high.SetBandPass(fs, fc * 2.0, 3.0);
     const double noise = rng.Noise();
-    // Swells quickly, fades more slowly: the dart comes near and goes.
-    const double env = x < 0.3 ? std::pow(x / 0.3, 1.5) : std::pow((1 - x) / 0.7, 1.3);
-    s[i] = env * (low(noise) + 0.35 * high(noise));
+    // Full within a millisecond and a half, held through the first 20 ms.
+    const double env = Ramp(t, 0, 0.0015) * (t < 0.02 ? 1.0 : std::exp(-(t - 0.02) / 0.038));
+    const double flutter = 1 - 0.22 * (0.5 + 0.5 * std::sin(2 * Pi * 75 * t));
+    const double release = tick(noise) * Strike(t, 0.0002, 0.0025);
+    s[i] = env * flutter * (low(noise) + 0.3 * high(noise)) + 0.5 * release;
   }
-  Finish(s, fs, 0.004, 0.008, 0.8);
+  Finish(s, fs, 0.0004, 0.01, 0.8);
   return s;
 }
 
-// A rubber balloon bursting: a sharp crack of bright noise, the lower rush of
-// the escaping air, a short thump of the skin and a small room after it.
+// A rubber balloon bursting: a sharp, bright crack of the skin tearing, the
+// snap of the rubber, the rush of the escaping air, a short thump and two
+// flaps of the torn skin, and a small room after it. Softly saturated so that
+// it is dense and loud for its peak: it must outshine the whoosh even at 0.36.
 TSignal Pop(double fs, std::size_t n) {
   TSignal s(n);
   TRng rng(1);
-  TBiquad crackHp, bodyLp, roomLp, flapBp;
-  crackHp.SetHighPass(fs, 900);
-  bodyLp.SetLowPass(fs, 2600, 0.9);
-  roomLp.SetLowPass(fs, 2200);
-  flapBp.SetBandPass(fs, 700, 3);
+  TBiquad crackHp, snapLp, bodyBp, roomLp, flapBp;
+  crackHp.SetHighPass(fs, 2000);
+  snapLp.SetLowPass(fs, 4800);
+  bodyBp.SetBandPass(fs, 1900, 0.9);
+  roomLp.SetLowPass(fs, 3200);
+  flapBp.SetBandPass(fs, 1700, 2.5);
   double phase = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const double t = double(i) / fs;
     const double noise = rng.Noise();
-    const double crack = crackHp(noise) * Strike(t, 0.0006, 0.010);
-    const double body = bodyLp(noise) * Strike(t, 0.0008, 0.030);
-    phase += 2 * Pi * (85 + 75 * std::exp(-t / 0.02)) / fs;  // 160 Hz falling to 85 Hz
-    const double thump = std::sin(phase) * Strike(t, 0.001, 0.045);
-    // The torn skin flaps a few times right after the burst.
-    const double flap = flapBp(noise) * (Strike(t - 0.018, 0.002, 0.010) + 0.6 * Strike(t - 0.041, 0.002, 0.012));
-    const double room = roomLp(noise) * Strike(t - 0.004, 0.01, 0.07);
-    s[i] = 1.2 * crack + 0.9 * body + 0.28 * thump + 0.45 * flap + 0.10 * room;
+    const double crack = crackHp(noise) * Strike(t, 0.0002, 0.007);
+    const double snap = snapLp(noise) * Strike(t, 0.0004, 0.016);
+    const double body = bodyBp(noise) * Strike(t, 0.001, 0.045);
+    phase += 2 * Pi * (95 + 95 * std::exp(-t / 0.018)) / fs;  // 190 Hz falling to 95 Hz
+    const double thump = std::sin(phase) * Strike(t, 0.001, 0.04);
+    const double flap = flapBp(noise) * (Strike(t - 0.016, 0.002, 0.010) + 0.6 * Strike(t - 0.034, 0.002, 0.012));
+    const double room = roomLp(noise) * Strike(t - 0.003, 0.008, 0.085);
+    const double mix = 2.2 * crack + 0.9 * snap + 0.9 * body + 0.3 * thump + 0.5 * flap + 0.22 * room;
+    s[i] = std::tanh(1.6 * mix);
   }
-  Finish(s, fs, 0.0007, 0.04, 0.92);
+  Finish(s, fs, 0.0003, 0.05, 0.93);
   return s;
 }
 
-// A dart tapping a glass pane: a tick, then the pane's inharmonic ring, and a
-// lighter second tap as the dart bounces off.
+// A dart clinking on a glass pane: a bright tick, then the pane's ring. Its
+// modes lie at 1 : 2.32 : 3.30 : 3.87 : 4.41 of the lowest, far from any
+// harmonic series, and each is a close pair whose beating makes it shimmer;
+// the high modes die within a few tens of milliseconds, the low ones ring on.
+// A lighter second tap follows as the dart bounces off.
 TSignal Glass(double fs, std::size_t n) {
   TSignal s(n);
   TRng rng(3);
-  struct TMode { double F, Amp, Tau; };
-  const TMode modes[] = {{1320, 0.45, 0.11}, {2210, 1.0, 0.085}, {3050, 0.7, 0.06}, {3980, 0.5, 0.045}, {4870, 0.3, 0.03}};
-  const double taps[][2] = {{0.0, 1.0}, {0.072, 0.33}};
+  struct TMode { double Ratio, Amp, Tau; };
+  const TMode modes[] = {
+      {1.0, 0.55, 0.13}, {2.32, 1.0, 0.085}, {3.30, 0.55, 0.045}, {3.87, 0.6, 0.03}, {4.41, 0.4, 0.02},
+  };
+  const double lowest = 1180;
+  const double taps[][2] = {{0.0, 1.0}, {0.07, 0.3}};
   for (const auto& tap : taps) {
-    for (const TMode& m : modes)
-      AddPartial(s, fs, tap[0], m.F * (tap[0] > 0 ? 1.004 : 1.0), m.Amp * tap[1], m.Tau, 0.0008, rng.Range(0, 2 * Pi));
+    for (const TMode& m : modes) {
+      const double f = lowest * m.Ratio * (tap[0] > 0 ? 1.003 : 1.0);
+      AddPartial(s, fs, tap[0], f, m.Amp * tap[1], m.Tau, 0.0003, rng.Range(0, 2 * Pi));
+      AddPartial(s, fs, tap[0], f * 1.0065, 0.45 * m.Amp * tap[1], m.Tau * 0.8, 0.0003, rng.Range(0, 2 * Pi));
+    }
     TBiquad hp;
-    hp.SetHighPass(fs, 2500);
+    hp.SetHighPass(fs, 3000);
     for (std::size_t i = std::size_t(tap[0] * fs); i < n; ++i) {
       const double t = double(i) / fs - tap[0];
       if (t > 0.01) break;
-      s[i] += 0.6 * tap[1] * hp(rng.Noise()) * Strike(t, 0.0003, 0.0015);
+      s[i] += 0.9 * tap[1] * hp(rng.Noise()) * Strike(t, 0.0002, 0.0012);
     }
   }
-  Finish(s, fs, 0.0005, 0.03, 0.8);
+  Finish(s, fs, 0.0003, 0.03, 0.8);
   return s;
 }
 
-// A cartoon boom: a deep falling thud, a roar of low noise whose brightness
-// fades, and crackling debris; softly saturated so it sounds big on small
-// speakers without ever clipping.
+// A cartoon boom: a crack, a deep thud falling 160 to 50 Hz, a roar whose
+// weight sits between 150 and 600 Hz (where laptop and tablet speakers still
+// play) falling in pitch as it fades, a low rumble, and crackling debris.
+// Softly saturated, which also gives the thud overtones small speakers can play.
 TSignal Nuke(double fs, std::size_t n) {
   TSignal s(n);
   TRng rng(5);
-  TBiquad roar1, roar2, debris;
+  TBiquad blastLp, body1, body2, rumble1, rumble2, debris;
+  blastLp.SetLowPass(fs, 3500);
+  rumble1.SetLowPass(fs, 150, 0.8);
+  rumble2.SetLowPass(fs, 150, 0.8);
   debris.SetBandPass(fs, 1800, 1.2);
   double phase = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const double t = double(i) / fs;
-    const double cut = 280 + 2600 * std::exp(-t / 0.09);
-    roar1.SetLowPass(fs, cut, 0.8);
-    roar2.SetLowPass(fs, cut, 0.8);
-    const double roar = roar2(roar1(rng.Noise())) * Strike(t, 0.006, 0.22);
-    phase += 2 * Pi * (40 + 80 * std::exp(-t / 0.12)) / fs;  // 120 Hz down to 40 Hz
-    const double thud = std::sin(phase) * Strike(t, 0.004, 0.28);
-    // Sparse crackles, thinning out as the dust settles.
+    const double noise = rng.Noise();
+    const double blast = blastLp(noise) * Strike(t, 0.001, 0.02);
+    const double fc = 180 + 340 * std::exp(-t / 0.15);  // 520 Hz falling towards 180 Hz
+    body1.SetBandPass(fs, fc, 1.0);
+    body2.SetBandPass(fs, fc * 1.25, 1.0);
+    const double roar = body2(body1(noise)) * Strike(t, 0.005, 0.2);
+    const double rumble = rumble2(rumble1(noise)) * Strike(t, 0.01, 0.3);
+    phase += 2 * Pi * (50 + 110 * std::exp(-t / 0.1)) / fs;
+    const double thud = std::sin(phase) * Strike(t, 0.004, 0.25);
     const double spark = rng.Uniform() < 0.02 * std::exp(-t / 0.25) ? rng.Noise() : 0.0;
     const double crackle = debris(spark * 6) * Ramp(t, 0.02, 0.06);
-    const double mix = 1.3 * roar + 0.9 * thud + 0.25 * crackle;
-    s[i] = std::tanh(1.2 * mix);
+    const double mix = 0.6 * blast + 5.0 * roar + 0.7 * rumble + 0.55 * thud + 0.2 * crackle;
+    s[i] = std::tanh(1.6 * mix);
   }
-  Finish(s, fs, 0.003, 0.12, 0.8);
+  Finish(s, fs, 0.002, 0.12, 0.8);
   return s;
 }
 

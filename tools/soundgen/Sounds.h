@@ -1,7 +1,8 @@
 #pragma once
 // The fourteen sound effects of the game, synthesised. Each function returns the
 // samples in [-1, 1] at the sound's own rate, already faded in and out and
-// scaled to its peak; Length gives the sample count of a stored length.
+// scaled to its peak; the generator then brings it to its loudness (TSoundSpec).
+// Length gives the sample count of a stored length.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ struct TSoundSpec {
   std::uint32_t Rate;
   int Bits;
   double Ms;
+  // Integrated loudness (LUFS) the synthesised sound is scaled to before it is
+  // stored; 0 keeps the peak its synthesis gives (the shots, which are as
+  // loud as their peak allows, and their scaled copies).
+  double Lufs;
 };
 const std::vector<TSoundSpec>& SoundSpecs();
 
