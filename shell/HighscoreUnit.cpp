@@ -251,7 +251,10 @@ bool SaveHighscores(TForm1& Form, const QString& FileName) {
   }
   const QByteArray bytes = WriteScoresFile({Form.lbNames, Form.lbScores, Form.lbLevel});
   QSaveFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly)) return SaveFailed(Form, FileName, file.errorString());
+  // Unbuffered, so that write() reports a short write (a full disk, a file
+  // size limit): through Qt's buffer the rest would be dropped at commit
+  // without an error, and a cut file would replace the good one.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return SaveFailed(Form, FileName, file.errorString());
   if (file.write(bytes) != bytes.size()) {
     const QString reason = file.errorString();
     file.cancelWriting();

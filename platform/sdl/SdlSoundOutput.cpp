@@ -98,6 +98,10 @@ bool TSdlSoundOutput::TImpl::Open() {
   // The fanfare's MS ADPCM data ends in a shorter block, as its length asks;
   // SDL would drop such a block by default, losing the last 18 ms.
   SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "dropframe");
+  // SDL's audio start-up brings its event subsystem, whose own SIGTERM and
+  // SIGINT handlers would swallow both signals (SDL only queues an SDL_QUIT
+  // event, which this program never reads); the program handles them itself.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   FSubsystem = true;
   SDL_AudioSpec want{};
