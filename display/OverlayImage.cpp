@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QtMath>
+#include <cmath>
 #include <cstdint>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -23,6 +25,10 @@ public:
 private:
   bool& FFlag;
 };
+
+// Pixel edges are compared after a multiplication by the ratio; a product that
+// lands a hair beside a whole number still means that number.
+constexpr qreal kEdgeSlack = 1e-6;
 
 std::optional<TMouseButton> ButtonOf(Qt::MouseButton button) {
   switch (button) {
@@ -255,7 +261,7 @@ void TOverlayImage::PresentOverlay() {
   {
     FPresenting = true;
     TFlagReset reset(FPresenting);
-    repaint(screen);  // synchronous: the screen shows the frame when we return
+    repaint(LogicalArea(screen));  // synchronous: the screen shows the frame when we return
   }
 
   FLastRegion = std::move(FFrameRegion);
@@ -281,8 +287,10 @@ void TOverlayImage::BaseChanged() {
 }
 
 void TOverlayImage::Loaded() {
-  FBufferWidth = width();
-  FBufferHeight = height();
+  const QSize pixels = PixelSize();
+  FBufferWidth = pixels.width();
+  FBufferHeight = pixels.height();
+  FPixelRatio = devicePixelRatioF();
   // Qt reports the size of a hidden widget only when it is shown, so the
   // pictures may not have followed the owner's set-up yet.
   ResizeBuffers();
@@ -293,7 +301,10 @@ void TOverlayImage::Loaded() {
 // ---- lower-level operations --------------------------------------------------
 
 void TOverlayImage::EnsureOverlayBuffer() {
-  if (!FOverlay) FOverlay = std::make_unique<TBitmap>(width(), height());
+  if (!FOverlay) {
+    const QSize pixels = PixelSize();
+    FOverlay = std::make_unique<TBitmap>(pixels.width(), pixels.height());
+  }
 }
 
 void TOverlayImage::ResizeBuffers() {
@@ -319,34 +330,124 @@ void TOverlayImage::FillBase(TCanvas& canvas, TColor colour) {
   // Choosing a colour to fill with means a solid fill, as it does for the
   // toolkit brush this follows.
   canvas.Brush.Style = TBrushStyle::bsSolid;
-  canvas.FillRect(Rect(0, 0, width(), height()));
+  const QSize pixels = PixelSize();
+  canvas.FillRect(Rect(0, 0, pixels.width(), pixels.height()));
 }
 
 // ---- Qt events ---------------------------------------------------------------
 
-void TOverlayImage::WindowPosChanged() {
+bool TOverlayImage::WindowPosChanged() {
   // Unlike a windowless control a widget may have no parent; its size still
   // decides the pictures' size.
-  if (width() != FBufferWidth || height() != FBufferHeight) {
-    FBufferWidth = width();
-    FBufferHeight = height();
+  const QSize pixels = PixelSize();
+  FPixelRatio = devicePixelRatioF();
+  const bool resized = pixels.width() != FBufferWidth || pixels.height() != FBufferHeight;
+  if (resized) {
+    FBufferWidth = pixels.width();
+    FBufferHeight = pixels.height();
     ResizeBuffers();
     FLastRegion = QRegion(WholeRect());
     FFrameOpen = false;
     FOverlayShown = false;
   }
   RecordPosition();
+  return resized;
 }
 
 void TOverlayImage::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  WindowPosChanged();
+  // At a fractional ratio a move alone can change the size in pixels by one.
+  // When the logical size changed too, Qt sends a resize event next, which
+  // reports it; otherwise the owner hears of it here.
+  if (WindowPosChanged() && size() == FResizedAt && OnResize) OnResize(this);
 }
 
 void TOverlayImage::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  FResizedAt = size();
   WindowPosChanged();
   if (OnResize) OnResize(this);
+}
+
+bool TOverlayImage::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // A window moved to a screen of another scale keeps its logical size but
+  // not its size in pixels.
+  bool rescaled = event->type() == QEvent::ScreenChangeInternal;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+  rescaled = rescaled || event->type() == QEvent::DevicePixelRatioChange;
+#endif
+  if (rescaled && WindowPosChanged() && OnResize) OnResize(this);
+  return handled;
+}
+
+// ---- device pixels -----------------------------------------------------------
+
+QPoint TOverlayImage::OriginInWindow() const { return isWindow() ? QPoint() : mapTo(window(), QPoint()); }
+
+QSize TOverlayImage::PixelSize() const {
+  const qreal r = devicePixelRatioF();
+  if (r == 1) return size();
+  const QPoint o = OriginInWindow();
+  return QSize(qRound((o.x() + width()) * r) - qRound(o.x() * r), qRound((o.y() + height()) * r) - qRound(o.y() * r));
+}
+
+QPoint TOverlayImage::ToPixels(const QPointF& local) const {
+  const qreal r = devicePixelRatioF();
+  // The pixel under the point in the window's backing store, counted from the
+  // pixel where the control's pictures begin there.
+  const QPointF o = OriginInWindow();
+  const QPointF d = (local + o) * r;
+  return QPoint(qFloor(d.x() + kEdgeSlack) - qRound(o.x() * r), qFloor(d.y() + kEdgeSlack) - qRound(o.y() * r));
+}
+
+QPointF TOverlayImage::EventPosition(const QSinglePointEvent& event) const {
+  // Qt hands a widget its mouse position rounded to whole logical pixels; the
+  // position in the window keeps the fraction that a fractional ratio gives
+  // it. When the event came through the window (the two then agree to within
+  // the rounding), the window's position names the exact pixel.
+  const QPointF inWindow = event.scenePosition() - QPointF(OriginInWindow());
+  const QPointF rounding = inWindow - event.position();
+  return std::abs(rounding.x()) < 1 && std::abs(rounding.y()) < 1 ? inWindow : event.position();
+}
+
+QPoint TOverlayImage::ScreenToClient(const QPoint& global) const { return ToPixels(mapFromGlobal(QPointF(global))); }
+
+QRegion TOverlayImage::PixelsToPaint(const QPainter& painter, const QRegion& area) const {
+  const qreal r = painter.device() ? painter.device()->devicePixelRatioF() : 1;
+  if (r == 1) return area;
+  // The paint's own translation into its device (the window's backing store,
+  // or a picture of the control alone): the pictures' pixel 0 lands on the
+  // device pixel it rounds to.
+  const QTransform& device = painter.deviceTransform();
+  const qreal tx = device.dx(), ty = device.dy();
+  const int ox = qRound(tx), oy = qRound(ty);
+  QRegion pixels;
+  for (const QRect& a : area) {
+    const int left = qFloor(a.left() * r + tx + kEdgeSlack) - ox;
+    const int top = qFloor(a.top() * r + ty + kEdgeSlack) - oy;
+    const int right = qCeil((a.left() + a.width()) * r + tx - kEdgeSlack) - ox;
+    const int bottom = qCeil((a.top() + a.height()) * r + ty - kEdgeSlack) - oy;
+    pixels += QRect(left, top, right - left, bottom - top);
+  }
+  return pixels;
+}
+
+QRegion TOverlayImage::LogicalArea(const QRegion& pixels) const {
+  const qreal r = devicePixelRatioF();
+  if (r == 1) return pixels;
+  const QPointF o = OriginInWindow();
+  const qreal tx = o.x() * r, ty = o.y() * r;
+  const int ox = qRound(tx), oy = qRound(ty);
+  QRegion area;
+  for (const QRect& p : pixels) {
+    const int left = qFloor((p.left() + ox - tx) / r + kEdgeSlack);
+    const int top = qFloor((p.top() + oy - ty) / r + kEdgeSlack);
+    const int right = qCeil((p.left() + p.width() + ox - tx) / r - kEdgeSlack);
+    const int bottom = qCeil((p.top() + p.height() + oy - ty) / r - kEdgeSlack);
+    area += QRect(left, top, right - left, bottom - top);
+  }
+  return area;
 }
 
 void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const QRegion& area) const {
@@ -356,6 +457,10 @@ void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const
   // event's many-rectangle clip it would blend span by span and hand the rows
   // of every rectangle to worker threads.
   painter.setCompositionMode(QPainter::CompositionMode_Source);
+  // The pictures are in the device's pixels: undo the ratio's scaling, so
+  // each pixel is copied to one pixel (Qt sees a plain translation).
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
+  if (ratio != 1) painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
   const QRegion visible = area & WholeRect() & picture.Image().rect();
   for (const QRect& r : visible) {
     painter.setClipRect(r);
@@ -365,13 +470,15 @@ void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const
 
 void TOverlayImage::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
+  const QRegion pixels = PixelsToPaint(painter, event->region());
   if (FPresenting) {
-    const QRegion area = event->region() & WholeRect();
+    const QRegion area = pixels & WholeRect();
     ShowPicture(painter, *FOverlay, area);
-    FPresentedRegion += area.translated(FPosLeft, FPosTop);
+    const qreal r = devicePixelRatioF();
+    FPresentedRegion += area.translated(qRound(FPosLeft * r), qRound(FPosTop * r));
     return;
   }
-  Paint(painter, event->region());
+  Paint(painter, pixels);
 }
 
 void TOverlayImage::Paint(QPainter& painter, const QRegion& area) {
@@ -399,7 +506,7 @@ void TOverlayImage::MouseDown(QMouseEvent* event, bool doubleClick) {
   if (!OnMouseDown || !button) return;
   TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
   if (doubleClick) shift.Include(ssDouble);
-  const QPoint p = event->position().toPoint();
+  const QPoint p = ToPixels(EventPosition(*event));
   OnMouseDown(this, *button, shift, p.x(), p.y());
 }
 
@@ -410,13 +517,13 @@ void TOverlayImage::mouseDoubleClickEvent(QMouseEvent* event) { MouseDown(event,
 void TOverlayImage::mouseReleaseEvent(QMouseEvent* event) {
   const std::optional<TMouseButton> button = ButtonOf(event->button());
   if (!OnMouseUp || !button) return;
-  const QPoint p = event->position().toPoint();
+  const QPoint p = ToPixels(EventPosition(*event));
   OnMouseUp(this, *button, ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 
 void TOverlayImage::mouseMoveEvent(QMouseEvent* event) {
   if (!OnMouseMove) return;
-  const QPoint p = event->position().toPoint();
+  const QPoint p = ToPixels(EventPosition(*event));
   OnMouseMove(this, ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 

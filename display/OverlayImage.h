@@ -13,6 +13,14 @@
 // Coordinates are the control's pixels, origin at its top-left corner. TRect
 // has Right and Bottom outside. A region of std::nullopt ("none") stands for
 // the whole control. All members are used on the GUI thread only.
+//
+// Pixels are device pixels: on a screen with a device pixel ratio (a scale of
+// 1.25, 1.5, 2 ...) the pictures have PixelSize(), the widget's extent in its
+// window's backing store, and are copied to the screen 1:1, so nothing the
+// game draws is stretched on its way there. Qt's logical coordinates appear
+// only at the widget's edge: mouse positions are converted into pixels once,
+// before the mouse events see them, and the areas a present or a repaint
+// copies are converted for Qt. At a ratio of 1 both coincide.
 #include <QRegion>
 #include <QWidget>
 #include <functional>
@@ -24,9 +32,10 @@
 #include "platform/Types.h"
 
 class TOverlayImage;
+class QSinglePointEvent;
 
 using TNotifyEvent = std::function<void(TOverlayImage* Sender)>;
-// X, Y: the mouse position in the control's coordinates.
+// X, Y: the mouse position in the control's pixels.
 using TMouseEvent =
     std::function<void(TOverlayImage* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TOverlayImage* Sender, TShiftState Shift, int X, int Y)>;
@@ -51,8 +60,10 @@ public:
   TNotifyEvent OnOverlayPaint;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
-  // After every change of the control's size, once the pictures have their new
-  // size (the handler normally redraws BaseCanvas and calls ResetOverlay).
+  // After every change of the control's size, and after a change of its
+  // screen or scale that changed its size in pixels, once the pictures have
+  // their new size (the handler normally redraws BaseCanvas and calls
+  // ResetOverlay).
   TNotifyEvent OnResize;
   // A press of the left, right or middle button; the second press of a double
   // click arrives here too, with ssDouble in Shift.
@@ -149,6 +160,24 @@ public:
   // Fills (0, 0, width, height) of canvas with colour (a solid fill).
   void FillBase(TCanvas& canvas, TColor colour);
 
+  // ---- device pixels ----
+  // The widget's extent in pixels in its window's backing store: each edge of
+  // its rectangle in the window times the device pixel ratio, rounded as Qt
+  // rounds it (for a widget at the window's origin, its size times the ratio,
+  // rounded). What the pictures are sized to.
+  QSize PixelSize() const;
+  // The device pixel ratio the pictures were last sized for (1 before that).
+  qreal PixelRatio() const { return FPixelRatio; }
+  // A position in the widget's logical coordinates (as Qt's events give it,
+  // fractions included) as the pixel under it.
+  QPoint ToPixels(const QPointF& local) const;
+  // A position on the screen, in Qt's global coordinates, as the pixel of the
+  // control under it (outside the control for points outside it). Qt gives
+  // the pointer's global position in whole logical pixels, so above a ratio
+  // of 1 this is the pixel under that logical point, within one logical pixel
+  // of the pointer; mouse events are exact.
+  QPoint ScreenToClient(const QPoint& global) const;
+
   // ---- state, read-only ----
   int BufferWidth() const { return FBufferWidth; }
   int BufferHeight() const { return FBufferHeight; }
@@ -161,14 +190,14 @@ public:
   const std::optional<QRegion>& FrameRegion() const { return FFrameRegion; }
   int PosLeft() const { return FPosLeft; }
   int PosTop() const { return FPosTop; }
-  // What the last PresentOverlay copied to the screen, in the parent's
-  // coordinates (moved by the recorded position); empty when it copied nothing
-  // (a hidden control).
+  // What the last PresentOverlay copied to the screen, in the parent's pixels
+  // (moved by the recorded position times the ratio, rounded); empty when it
+  // copied nothing (a hidden control).
   const QRegion& LastPresentedRegion() const { return FPresentedRegion; }
 
 protected:
   // Paints the control onto painter (origin at the control's top-left),
-  // limited to area. Does nothing while a paint runs. With OnOverlayPaint: the
+  // limited to area (the control's pixels). Does nothing while a paint runs. With OnOverlayPaint: the
   // base picture is restored on the overlay buffer (limited by the overlay
   // canvas's current clip), OnOverlayPaint runs in an open frame and the
   // overlay buffer is shown; otherwise the overlay buffer if the screen shows
@@ -184,6 +213,8 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  // A change of screen or of its scale re-sizes the pictures as a resize does.
+  bool event(QEvent* event) override;
 
 private:
   // BeginOverlayFrame, leaving the pixels of `keep` as they are.
@@ -191,11 +222,23 @@ private:
   // The blend of BlendOnOverlay on the overlay buffer's pixels, limited to the
   // buffer and to the bitmap's size; answers the area it mixed.
   QRect MixIntoOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
-  // Reaction to every move or size change of the control.
-  void WindowPosChanged();
+  // Reaction to every move, size, screen or scale change of the control;
+  // true when the pictures got a new size.
+  bool WindowPosChanged();
   QRect WholeRect() const { return QRect(0, 0, FBufferWidth, FBufferHeight); }
-  // Copies the parts of picture inside area to painter, without conversion.
+  // Copies the parts of picture inside area (pixels) to painter 1:1, without
+  // conversion.
   void ShowPicture(QPainter& painter, const TBitmap& picture, const QRegion& area) const;
+  // The widget's top-left corner in its window, logical coordinates.
+  QPoint OriginInWindow() const;
+  // A mouse event's position in the widget's logical coordinates, with the
+  // fraction that Qt's widget position drops at fractional ratios.
+  QPointF EventPosition(const QSinglePointEvent& event) const;
+  // The pixels that a paint with painter must fill for area (the widget's
+  // logical coordinates): every pixel it touches.
+  QRegion PixelsToPaint(const QPainter& painter, const QRegion& area) const;
+  // The logical area whose repaint covers the pixels of area.
+  QRegion LogicalArea(const QRegion& pixels) const;
   void MouseDown(QMouseEvent* event, bool doubleClick);
 
   std::unique_ptr<TBitmap> FBitmap;  // never null
@@ -209,6 +252,11 @@ private:
   std::optional<QRegion> FFrameRegion;  // none: nothing recorded yet
   int FPosLeft = 0;
   int FPosTop = 0;
+  qreal FPixelRatio = 1;
+  // The logical size of the last resize event: a move that changes the size
+  // in pixels (fractional ratios) is reported as a resize only when no resize
+  // event follows.
+  QSize FResizedAt;
 
   bool FBaseNotifySuspended = false;
   // Set while PresentOverlay's synchronous repaint runs: paintEvent then copies

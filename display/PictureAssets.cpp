@@ -2,7 +2,10 @@
 
 #include <QBitmap>
 #include <QFile>
+#include <QGuiApplication>
+#include <QtMath>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -107,16 +110,27 @@ QPixmap LoadGlyph(const QString& name) {
   return pix;
 }
 
-QCursor LoadAimCursor() {
+QCursor LoadAimCursor(qreal ratio) {
   const QByteArray bytes = ReadResource(QStringLiteral(":/cursors/AIM.cur"));
   if (bytes.isEmpty()) throw EPictureError("the aiming cursor is not built in");
+  std::vector<TIconImage> pics;
   try {
-    const std::vector<TIconImage> pics = ReadIconFile(bytes);
-    const TIconImage& p = pics.front();
-    return QCursor(QPixmap::fromImage(p.Image), p.HotSpot.x(), p.HotSpot.y());
+    pics = ReadIconFile(bytes);
   } catch (const EIconError& e) {
     throw EPictureError(std::string("aiming cursor: ") + e.what());
   }
+  const TIconImage& p = pics.front();
+  if (ratio <= 0 || ratio == 1) return QCursor(QPixmap::fromImage(p.Image), p.HotSpot.x(), p.HotSpot.y());
+  // The cursor is drawn pixel by pixel: at a whole ratio every pixel becomes a
+  // square block and the picture stays exactly as designed.
+  const bool whole = ratio == std::floor(ratio);
+  const QSize size(qRound(p.Image.width() * ratio), qRound(p.Image.height() * ratio));
+  QPixmap pixmap = QPixmap::fromImage(p.Image.scaled(size, Qt::IgnoreAspectRatio,
+                                                     whole ? Qt::FastTransformation : Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(ratio);
+  const QPoint hot(qFloor(p.HotSpot.x() * ratio), qFloor(p.HotSpot.y() * ratio));
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) return QCursor(pixmap, hot.x(), hot.y());
+  return QCursor(pixmap, p.HotSpot.x(), p.HotSpot.y());
 }
 
 QIcon LoadMainIcon() {

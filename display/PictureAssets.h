@@ -42,7 +42,14 @@ QPixmap LoadGlyph(const QString& name);
 
 // The aiming cursor "AIM": 32 x 32, hot spot (16, 16), masked pixels transparent.
 // Throws EPictureError when the stored cursor is missing or damaged.
-QCursor LoadAimCursor();
+//
+// For a screen with a device pixel ratio other than 1 the cursor is made at
+// the ratio's size: the picture scaled to Round(32 * ratio) pixels (pixel for
+// pixel at whole ratios, smoothly otherwise) and marked with the ratio, so it
+// looks as large as at a ratio of 1. The hot spot is the first pixel of the
+// scaled hot spot pixel: in the picture's pixels on X11, whose cursors take
+// it so, in logical pixels (16, 16) elsewhere.
+QCursor LoadAimCursor(qreal ratio = 1);
 
 // The program icon: the 32 x 32 picture of MAINICON.ico plus the 48, 64, 128
 // and 256 pixel renderings for the desktop. Empty icon if none is stored.

@@ -16,10 +16,14 @@ namespace {
 
 const char* const ColourNames[] = {"Red", "Yellow", "Aqua", "Lime"};
 
-// Draws a looked-up picture over the whole bitmap, if there is one.
-void StretchLookedUp(TBitmap& target, const TImageLookup& lookup, std::uint8_t colour, int index) {
+// A w x h picture with the looked-up picture stretched over it (white where
+// there is none), from the round's cache of stretched pictures.
+std::unique_ptr<TBitmap> StretchLookedUp(TStretchCache& cache, const TImageLookup& lookup, std::uint8_t colour,
+                                         int index, int w, int h) {
   const TBitmap* picture = lookup ? lookup(colour, index) : nullptr;
-  if (picture) target.Canvas().StretchDraw(Rect(0, 0, target.Width(), target.Height()), *picture);
+  QImage stretched = picture ? cache.Stretched(*picture, w, h) : QImage();
+  if (stretched.isNull()) return std::make_unique<TBitmap>(w, h);
+  return std::make_unique<TBitmap>(stretched, TPixelFormat::pf32bit);
 }
 
 // A badge stretched once to w x h, for all three animation pictures: stretching
@@ -28,10 +32,10 @@ void StretchLookedUp(TBitmap& target, const TImageLookup& lookup, std::uint8_t c
 // reaches past the balloon onto the sky.
 class TBadgeLayer {
 public:
-  TBadgeLayer(const TBitmap* badge, int w, int h) {
+  TBadgeLayer(TStretchCache& cache, const TBitmap* badge, int w, int h) {
     // The badge is keyed on its own white background whatever flag it was
     // stored with, so it never hides the balloon behind it.
-    if (badge) FLayer = KeyedCoverage(*badge, w, h);
+    if (badge) FLayer = cache.Coverage(*badge, w, h);
   }
 
   // Lays the badge over a picture of the layer's size.
@@ -130,15 +134,16 @@ int SpecialChance(int ItemIndex) { return ItemIndex * (ItemIndex + 1); }
 
 TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
                    const TImageLookup& GetShot, const TRect& Area, double Speed, int Chance,
-                   const TBadgePictures& Badges)
+                   const TBadgePictures& Badges, TStretchCache* Stretched)
     // The kind is drawn here, before any other draw of the balloon, so that
     // the draws of a seeded game come in the same order every time.
-    : TBalloon(ANumber, Colour, Size, GetImage, GetShot, Area, Speed, DrawKind(Chance), Badges) {}
+    : TBalloon(ANumber, Colour, Size, GetImage, GetShot, Area, Speed, DrawKind(Chance), Badges, Stretched) {}
 
 TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
                    const TImageLookup& GetShot, const TRect& Area, double Speed, bool Bonus, bool Revive,
-                   bool Spiky, const TBadgePictures& Badges)
-    : TBalloon(ANumber, Colour, Size, GetImage, GetShot, Area, Speed, TKind{Bonus, Revive, Spiky}, Badges) {}
+                   bool Spiky, const TBadgePictures& Badges, TStretchCache* Stretched)
+    : TBalloon(ANumber, Colour, Size, GetImage, GetShot, Area, Speed, TKind{Bonus, Revive, Spiky}, Badges,
+               Stretched) {}
 
 TBalloon::TKind TBalloon::DrawKind(int Chance) {
   TKind kind;
@@ -153,7 +158,7 @@ TBalloon::TKind TBalloon::DrawKind(int Chance) {
 
 TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
                    const TImageLookup& GetShot, const TRect& Area, double Speed, TKind Kind,
-                   const TBadgePictures& Badges) {
+                   const TBadgePictures& Badges, TStretchCache* Stretched) {
   FNumber = ANumber;
   FSize = Size;
   FColour = Colour;
@@ -182,7 +187,12 @@ TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TI
   const int i = Round(5.0L * FScale);
   FHitRect = Rect(FRect.Left + i, FRect.Top + i, FRect.Right - i, FRect.Bottom - h / 5 - i);
 
-  RenderPictures(GetImage, GetShot, Badges, w, h);
+  if (Stretched) {
+    RenderPictures(GetImage, GetShot, Badges, *Stretched, w, h);
+  } else {
+    TStretchCache own;
+    RenderPictures(GetImage, GetShot, Badges, own, w, h);
+  }
 
   FFrame = Random(3) + 1;
   FAnimDelay = 5;
@@ -197,19 +207,18 @@ TBalloon::TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TI
 }
 
 void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& GetShot,
-                              const TBadgePictures& Badges, int w, int h) {
+                              const TBadgePictures& Badges, TStretchCache& Stretched, int w, int h) {
   const QString number = QString::number(FNumber);
-  const TBadgeLayer bonus(FBonus ? Badges.Bonus : nullptr, w, h);
-  const TBadgeLayer revive(FRevive ? Badges.Revive : nullptr, w, h);
-  const TBadgeLayer spiky(FSpiky ? Badges.Spiky : nullptr, w, h);
+  const TBadgeLayer bonus(Stretched, FBonus ? Badges.Bonus : nullptr, w, h);
+  const TBadgeLayer revive(Stretched, FRevive ? Badges.Revive : nullptr, w, h);
+  const TBadgeLayer spiky(Stretched, FSpiky ? Badges.Spiky : nullptr, w, h);
   TFont font;
   font.Name = QStringLiteral("ComicSansMS");
   font.SetSize(Round((3 * FSize + 14) * static_cast<long double>(FScale)));
   font.Bold = true;
   const QImage label = NumberLabel(font, w, h, number);
   for (int n = 1; n <= 3; ++n) {
-    auto picture = std::make_unique<TBitmap>(w, h);
-    StretchLookedUp(*picture, GetImage, FColour, n);
+    auto picture = StretchLookedUp(Stretched, GetImage, FColour, n, w, h);
     picture->Transparent = true;
 
     if (FSpiky) {
@@ -236,10 +245,8 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
     FImages[n] = std::move(picture);
   }
 
-  FShotImage = std::make_unique<TBitmap>(w, h);
-  FShotImage->SetPixelFormat(TPixelFormat::pf32bit);
+  FShotImage = StretchLookedUp(Stretched, GetShot, FColour, 0, w, h);
   FShotImage->Transparent = true;
-  StretchLookedUp(*FShotImage, GetShot, FColour, 0);
   TCanvas& canvas = FShotImage->Canvas();
   const QString points = QString::number(FPoints);
   canvas.Font.Name = QStringLiteral("ComicSansMS");

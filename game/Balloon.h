@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "display/Bitmap.h"
+#include "display/StretchCache.h"
 #include "platform/Types.h"
 
 // Finds a picture of the game window by balloon colour (0..3) and index.
@@ -46,7 +47,7 @@ public:
   // The rest is the second constructor.
   TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
            const TImageLookup& GetShot, const TRect& Area, double Speed, int Chance,
-           const TBadgePictures& Badges);
+           const TBadgePictures& Badges, TStretchCache* Stretched = nullptr);
   // A balloon of the given special kind (Bonus and Revive must not both be set).
   //   ANumber: the number painted on it. Colour: 0..3 (red, yellow, aqua, lime).
   //   Size: size class 0 small, 1 medium, 2 large.
@@ -54,11 +55,15 @@ public:
   //   the shot picture. Area: the playfield, which must be wider and taller
   //   than the balloon picture (smaller ones place it at the area's corner).
   //   Speed: the round's speed factor in pixels per frame, before size and scale.
+  //   Stretched: where the pictures stretched to the balloon's size are taken
+  //   from and kept, so that balloons of one colour and size stretch them
+  //   once (nullptr: stretched for this balloon alone). Its pictures must be
+  //   the ones GetImage, GetShot and Badges answer.
   // Places the balloon at random wholly inside Area, renders every picture at
   // the playfield's scale and starts it in a random direction.
   TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
            const TImageLookup& GetShot, const TRect& Area, double Speed, bool Bonus, bool Revive,
-           bool Spiky, const TBadgePictures& Badges);
+           bool Spiky, const TBadgePictures& Badges, TStretchCache* Stretched = nullptr);
 
   // One frame of motion and animation. Live balloons float up against a
   // little drag and turn back only once their hit box has left Area entirely;
@@ -142,7 +147,7 @@ private:
   static TKind DrawKind(int Chance);
   TBalloon(int ANumber, std::uint8_t Colour, std::uint8_t Size, const TImageLookup& GetImage,
            const TImageLookup& GetShot, const TRect& Area, double Speed, TKind Kind,
-           const TBadgePictures& Badges);
+           const TBadgePictures& Badges, TStretchCache* Stretched);
   void RenderPictures(const TImageLookup& GetImage, const TImageLookup& GetShot,
-                      const TBadgePictures& Badges, int w, int h);
+                      const TBadgePictures& Badges, TStretchCache& Stretched, int w, int h);
 };

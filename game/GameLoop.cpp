@@ -45,9 +45,10 @@ void TForm1::PlayGame() {
 
   FStartBalloon = NewBalloon(10, 0, 2, 5.0, 5);
   {
-    // Centred on the window's width with its top at y = 20; it never moves.
+    // Centred on the window's width (the playfield's) with its top at y = 20;
+    // it never moves.
     TBalloon& b = *FStartBalloon;
-    b.MoveBy((b.FRect.Left + width() - b.FRect.Right) / 2 - b.FRect.Left, 20 - b.FRect.Top);
+    b.MoveBy((b.FRect.Left + Playfield().Right - b.FRect.Right) / 2 - b.FRect.Left, InPixels(20) - b.FRect.Top);
   }
   if (FGameCount == 1 && !FShelterBitmap) MakeShelterPicture(*FStartBalloon);
   ShowBanner(QStringLiteral("Pick your settings."), QStringLiteral("Click the balloon, when you are ready."));
@@ -181,7 +182,7 @@ void TForm1::btnGoClick() {
 
 void TForm1::SetupRound() {
   TakeRoundSettings();
-  FRoundState.Setup(FFrameTime, width());
+  FRoundState.Setup(FFrameTime, Playfield().Width());
   StartSoundThread();
 }
 
@@ -200,9 +201,11 @@ void TForm1::FrameStep(int APeriod) {
   BaseImage1->BlendOnOverlay(r.FShelterRect, 100, *FShelterBitmap);
   ProcessMessages();
   if (FShowHit) {
-    if (FHitImage)
-      BaseImage1->DrawOnOverlay(Rect(FHitPoint.X - 16, FHitPoint.Y - 16, FHitPoint.X + 16, FHitPoint.Y + 16),
-                                *FHitImage);
+    // Centred on the dart's point: 32 x 32 at a pixel ratio of 1.
+    if (const TBitmap* hit = FHitImageInPixels ? FHitImageInPixels.get() : FHitImage) {
+      const int left = FHitPoint.X - hit->Width() / 2, top = FHitPoint.Y - hit->Height() / 2;
+      BaseImage1->DrawOnOverlay(Rect(left, top, left + hit->Width(), top + hit->Height()), *hit);
+    }
     FShowHit = false;
   }
   r.TimeOut(timeGetTime());
@@ -263,14 +266,18 @@ void TForm1::SpeedTest() {
 
 void TForm1::ShowBanner(const QString& Line1, const QString& Line2) {
   if (OnBanner) OnBanner(Line1, Line2);
-  const int W = BaseImage1->width(), H = BaseImage1->height();
+  const TRect field = Playfield();
+  const int W = field.Width(), H = field.Height();
+  // Measured at the playfield font's own size (in pixels); drawn at a size that
+  // follows the playfield's width in pixels, so the banner keeps its share of
+  // the width at every pixel ratio.
   TCanvas& c = BaseImage1->BaseCanvas();
   const int x1 = W / 2 - c.TextWidth(Line1) / 2;
   const int y1 = H / 2 - c.TextHeight(Line1);
   const int x2 = W / 2 - c.TextWidth(Line2) / 2;
   const int y2 = H / 2;
   BaseImage1->SetOverlayFont(c.Font);
-  BaseImage1->OverlayFont().SetSize(Round(static_cast<long double>(BaseImage1->Font().Size()) * W / DesignWidth));
+  BaseImage1->OverlayFont().SetSize(Round(static_cast<long double>(BaseImage1Font.Size()) * W / DesignWidth));
   BaseImage1->OverlayFont().Color = WindowColor;
   BaseImage1->TextOnOverlay(x1 - 1, y1 - 1, Line1);
   BaseImage1->TextOnOverlay(x2 - 1, y2 - 1, Line2);
@@ -283,8 +290,8 @@ void TForm1::ShowBanner(const QString& Line1, const QString& Line2) {
 
 void TForm1::DrawClock() {
   const std::uint32_t remaining = RemainingRoundTime(FRoundState.FRoundStart, timeGetTime());
-  BaseImage1->SetOverlayFont(FontDialog1Font);
-  BaseImage1->TextOnOverlay(10, 10, ClockText(remaining));
+  BaseImage1->SetOverlayFont(InPixels(FontDialog1Font));
+  BaseImage1->TextOnOverlay(InPixels(10), InPixels(10), ClockText(remaining));
 }
 
 void TForm1::RedrawStartScreen() {
@@ -297,11 +304,15 @@ void TForm1::RedrawStartScreen() {
 }
 
 void TForm1::BaseImage1OverlayPaint() {
-  BaseImage1->SetOverlayFont(FontDialog1Font);
-  BaseImage1->TextOnOverlay(BaseImage1->width() - 110, 10, QString::number(FRoundState.FRoundPoints));
+  BaseImage1->SetOverlayFont(InPixels(FontDialog1Font));
+  BaseImage1->TextOnOverlay(Playfield().Right - InPixels(110), InPixels(10), QString::number(FRoundState.FRoundPoints));
 }
 
 void TForm1::BaseImage1Resize() {
+  // A change of screen or scale lands here too: the rules, fonts, hit marker
+  // and cursor follow the new size in pixels.
+  FRoundState.FArea = Playfield();
+  FollowPixelRatio();
   if (const TImage* bg = FindImage(QStringLiteral("imgBackGround")); bg && bg->Graphic)
     BaseImage1->BaseCanvas().StretchDraw(Playfield(), *bg->Graphic);
   BaseImage1->ResetOverlay();

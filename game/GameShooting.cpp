@@ -21,7 +21,7 @@ void TForm1::BaseImage1MouseDown(TMouseButton, TShiftState Shift, int X, int Y) 
 
 void TForm1::FormKeyDown(int Key, std::uint64_t Time, bool AutoRepeat) {
   if (!ShootKeys.KeyDown(Key, Key == Qt::Key_Space || Key == Qt::Key_Alt, Time, AutoRepeat)) return;
-  const QPoint p = BaseImage1->mapFromGlobal(QCursor::pos());
+  const QPoint p = BaseImage1->ScreenToClient(QCursor::pos());
   BaseImage1MouseDown(mbLeft, Key == Qt::Key_Space ? TShiftState{ssLeft} : TShiftState{ssRight}, p.x(), p.y());
   ProcessMessages();
 }

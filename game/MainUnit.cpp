@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <cstdlib>
 
 #include "display/OverlayImage.h"
 #include "display/PictureAssets.h"
@@ -173,11 +174,11 @@ void TForm1::CreateControls() {
 
   BaseImage1 = new TOverlayImage(this);
   BaseImage1->setObjectName(QStringLiteral("BaseImage1"));
-  TFont& f = BaseImage1->Font();
-  f.Name = QStringLiteral("Comic Sans MS");
-  f.Height = Scaled(-37);
-  f.Bold = true;
-  f.Color = BannerColor;
+  BaseImage1Font.Name = QStringLiteral("Comic Sans MS");
+  BaseImage1Font.Height = Scaled(-37);
+  BaseImage1Font.Bold = true;
+  BaseImage1Font.Color = BannerColor;
+  BaseImage1->SetFont(BaseImage1Font);
   BaseImage1->OnOverlayPaint = [this](TOverlayImage*) { BaseImage1OverlayPaint(); };
   BaseImage1->OnResize = [this](TOverlayImage*) { BaseImage1Resize(); };
   BaseImage1->OnMouseDown = [this](TOverlayImage*, TMouseButton b, TShiftState s, int x, int y) {
@@ -227,7 +228,42 @@ std::unique_ptr<TBalloon> TForm1::NewBalloon(int Number, std::uint8_t Colour, st
   return FRoundState.NewBalloon(Number, Colour, Size, Speed, Bonus, Revive, Spiky);
 }
 
-TRect TForm1::Playfield() const { return Rect(0, 0, BaseImage1->width(), BaseImage1->height()); }
+TRect TForm1::Playfield() const {
+  const QSize pixels = BaseImage1->PixelSize();
+  return Rect(0, 0, pixels.width(), pixels.height());
+}
+
+int TForm1::InPixels(int designPixels) const {
+  const qreal r = BaseImage1->PixelRatio();
+  if (r == 1) return designPixels;
+  // Halves away from zero, so that a negative font height grows like a positive one.
+  const int magnitude = qRound(std::abs(designPixels) * r);
+  return designPixels < 0 ? -magnitude : magnitude;
+}
+
+TFont TForm1::InPixels(const TFont& designFont) const {
+  TFont f = designFont;
+  f.Height = InPixels(designFont.Height == 0 ? -16 : designFont.Height);
+  return f;
+}
+
+void TForm1::FollowPixelRatio() {
+  const qreal r = BaseImage1->PixelRatio();
+  BaseImage1->SetFont(InPixels(BaseImage1Font));
+  if (r == 1) {
+    FHitImageInPixels.reset();
+  } else if (FHitImage && (!FHitImageInPixels || FHitImageInPixels->Width() != InPixels(FHitImage->Width()))) {
+    FHitImageInPixels = std::make_unique<TBitmap>(InPixels(FHitImage->Width()), InPixels(FHitImage->Height()));
+    FHitImageInPixels->Canvas().StretchDraw(Rect(0, 0, FHitImageInPixels->Width(), FHitImageInPixels->Height()),
+                                            *FHitImage);
+    FHitImageInPixels->Transparent = FHitImage->Transparent;
+  }
+  if (r != FAimCursorRatio) {
+    FAimCursor = LoadAimCursor(r);
+    FAimCursorRatio = r;
+    if (FAimCursorSet) QApplication::changeOverrideCursor(FAimCursor);
+  }
+}
 
 void TForm1::TakeRoundSettings() {
   FRoundState.Settings = {rgrpLevel->ItemIndex(), rgrpSpeed->ItemIndex(), rgrpSpecial->ItemIndex()};

@@ -63,6 +63,9 @@ public:
   QAction* acSettings = nullptr;
   // Used only for its font: the clock and the round points.
   TFont FontDialog1Font;
+  // The playfield's font (the banner's) as designed; BaseImage1->Font() holds
+  // it in the playfield's pixels (InPixels).
+  TFont BaseImage1Font;
   // The highscore table's three parallel lists (at most 20 rows).
   QStringList lbNames, lbScores, lbLevel;
 
@@ -140,8 +143,13 @@ public:
                                        int Chance) const;
   std::unique_ptr<TBalloon> NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                        bool Bonus, bool Revive, bool Spiky) const;
-  // Rect(0, 0, playfield width, playfield height).
+  // Rect(0, 0, playfield width, playfield height), in the playfield's pixels
+  // (device pixels: the game runs in them at every device pixel ratio).
   TRect Playfield() const;
+  // A length or a font of the design as the playfield's pixels: multiplied by
+  // the device pixel ratio its pictures are made for (unchanged at 1).
+  int InPixels(int designPixels) const;
+  TFont InPixels(const TFont& designFont) const;
 
   // ---- problems: the rules draw, the window shows ----
   // Draws a problem of class Op (TRound::MakeProblem) and shows it in Panel8.
@@ -227,9 +235,16 @@ private:
   void RevealAnswer();
   void BlinkAnswer();
 
+  // Fonts, hit marker and aiming cursor follow the playfield's pixel ratio
+  // (from its resize handler).
+  void FollowPixelRatio();
+
   std::map<QString, TImage> FImages;
   const TBitmap* FHitImage = nullptr;  // imgHit's picture, drawn in every frame after a hit
+  // imgHit's picture stretched to the pixel ratio; nullptr at a ratio of 1.
+  std::unique_ptr<TBitmap> FHitImageInPixels;
   QCursor FAimCursor;
+  qreal FAimCursorRatio = 1;
   bool FAimCursorSet = false;
   int FBarDesignHeight = 98;
 };

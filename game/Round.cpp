@@ -39,13 +39,13 @@ void TRound::RenumberBalloon(int Slot, std::uint8_t Size, bool Bonus, bool Reviv
 std::unique_ptr<TBalloon> TRound::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              int Chance) const {
   return std::make_unique<TBalloon>(Number, Colour, Size, Pictures.GetImage, Pictures.GetShot, FArea, Speed, Chance,
-                                    Pictures.Badges);
+                                    Pictures.Badges, &FStretched);
 }
 
 std::unique_ptr<TBalloon> TRound::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              bool Bonus, bool Revive, bool Spiky) const {
   return std::make_unique<TBalloon>(Number, Colour, Size, Pictures.GetImage, Pictures.GetShot, FArea, Speed, Bonus,
-                                    Revive, Spiky, Pictures.Badges);
+                                    Revive, Spiky, Pictures.Badges, &FStretched);
 }
 
 // ---- a round's course ---------------------------------------------------------
@@ -60,6 +60,7 @@ void TRound::PlaceShelter(int W, int H) {
 
 void TRound::Setup(int FrameTime, int WindowWidth) {
   FSoundQueue.clear();
+  FStretched.Clear();
   const TRoundPace pace = RoundPace(FrameTime, Settings.Speed);
   FSpeed = pace.Speed;
   FFramePeriod = pace.FramePeriod;
@@ -97,6 +98,7 @@ void TRound::Begin() {
 
 void TRound::FreeBalloons() {
   for (auto& b : FBalloons) b.reset();
+  FStretched.Clear();
 }
 
 void TRound::Abandon() {

@@ -211,4 +211,10 @@ private:
   void End(TRoundEnd How, std::uint32_t Now);
   // Ends it kept when every wrong balloon is down or the time is up.
   void EndIfDone();
+
+  // The balloon pictures stretched to the sizes of this round's balloons,
+  // shared by balloons of the same colour and size; emptied with the balloons
+  // (the playfield's size, and with it the balloons' sizes, may change
+  // between rounds).
+  mutable TStretchCache FStretched;
 };

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
-#include <QSlider>
 #include <cerrno>
+#include <optional>
 #include <cstring>
 #include <unistd.h>
 
@@ -19,6 +19,10 @@
 #include "shell/AtomicFile.h"
 #include "shell/HighscoreUnit.h"
 #include "shell/IniFile.h"
+#include "sound/SoundEffects.h"
+#include "sound/mxMixer.h"
+#include "sound/mxMixerVolumeControls.h"
+#include "sound/mxTrackBars.h"
 
 const QString SettingsSection = QStringLiteral("General");
 const QString KeyLastName = QStringLiteral("LastName");
@@ -97,6 +101,12 @@ TSettingsForm::TSettingsForm(QWidget* parent)
   setPalette(pal);
   setAutoFillBackground(true);
 
+  // The mixer opens device 0 first; a failure here leaves the constructor
+  // before anything else exists (Qt frees the children made so far).
+  mxMixer1 = new TmxMixer(this);
+  mxMixer1->setObjectName(QStringLiteral("mxMixer1"));
+  mxMixer1->SetDeviceID(0);
+
   GroupBox1 = NewGroupBox(this, "GroupBox1", QStringLiteral("Check or uncheck the box to say what you want"),
                           QRect(32, 24, 369, 97));
   CheckBox1 = NewCheckBox(GroupBox1, "CheckBox1", QStringLiteral(" I want to skip the game instructions on start"),
@@ -105,15 +115,12 @@ TSettingsForm::TSettingsForm(QWidget* parent)
                           QRect(20, 60, 329, 17));
 
   GroupBox2 = NewGroupBox(this, "GroupBox2", QStringLiteral("Sound"), QRect(32, 128, 369, 125));
-  VolumeBar = new QSlider(Qt::Horizontal, GroupBox2);
+  // A new track bar's defaults (0 to 10, line 1, page 2, a tick at every
+  // position) until FormCreate gives it the volume range.
+  VolumeBar = new TmxTrackBar(GroupBox2);
   VolumeBar->setObjectName(QStringLiteral("VolumeBar"));
   VolumeBar->setGeometry(16, 28, 289, 45);
-  // A track bar's own defaults until the mixer gives the volume range.
-  VolumeBar->setRange(0, 10);
-  VolumeBar->setPageStep(2);
-  VolumeBar->setTickInterval(1);
-  VolumeBar->setTickPosition(QSlider::TicksBelow);
-  VolumeBar->setEnabled(false);
+  VolumeBar->SetEnableSelRange(false);
   Image1 = new QLabel(GroupBox2);
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(316, 28, 24, 24);
@@ -134,9 +141,53 @@ TSettingsForm::TSettingsForm(QWidget* parent)
   setTabOrder(BitBtn1, BitBtn2);
   CheckBox1->setFocus();
 
+  // The invisible panel does the mixer's arithmetic; the slider only mirrors its
+  // volume bar. Its line is chosen once everything is in place, as when a
+  // stored form has finished loading.
+  VolumeCtrl = new TmxMixerVolumeControls(this);
+  VolumeCtrl->setObjectName(QStringLiteral("VolumeCtrl"));
+  VolumeCtrl->BeginLoading();
+  VolumeCtrl->setGeometry(8, 20, 157, 225);
+  VolumeCtrl->hide();
+  VolumeCtrl->SetBorderStyle(bsNone);
+  VolumeCtrl->SetMixer(mxMixer1);
+  VolumeCtrl->SetSourceType(lsUndefined);
+  VolumeCtrl->SetDestinationType(ldSpeakers);
+  VolumeBar->OnChange = [this](QObject* Sender) { VolumeBarChange(Sender); };
+  VolumeBar->OnMouseUp = [this](QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+    VolumeBarMouseUp(Sender, Button, Shift, X, Y);
+  };
+  VolumeCtrl->Loaded();
+  FormCreate(this);
+
   // Centred on the screen (the game window covers it, so also over the game).
   if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
     move(screen->geometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+}
+
+TSettingsForm::~TSettingsForm() {
+  // The panel is attached to controls of the mixer's device: it goes first.
+  delete VolumeCtrl;
+  VolumeCtrl = nullptr;
+}
+
+void TSettingsForm::FormCreate(QObject* /*Sender*/) {
+  // The bar is new (0 of 0 to 10), so neither bound moves it; only the position
+  // does, and its change hands the panel the position the panel already has:
+  // opening writes nothing of its own.
+  VolumeBar->SetMax(VolumeCtrl->VolumeMax());
+  VolumeBar->SetMin(VolumeCtrl->VolumeMin());
+  VolumeBar->SetPosition(VolumeCtrl->VolumeMax() - VolumeCtrl->VolumePosition());
+}
+
+void TSettingsForm::VolumeBarChange(QObject* /*Sender*/) {
+  VolumeCtrl->SetVolumePosition(VolumeCtrl->VolumeMin() + VolumeCtrl->VolumeMax() - VolumeBar->Position());
+}
+
+void TSettingsForm::VolumeBarMouseUp(QObject* /*Sender*/, Qt::MouseButton /*Button*/,
+                                     Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/) {
+  // A test of the volume just set, so it plays even with the game's sound off.
+  PlaySoundEvent(seLargeBalloonHit, true);
 }
 
 void LoadSettings(TForm1& Form, const QString& FileName) {
@@ -176,7 +227,20 @@ bool SaveSettings(TForm1& Form, const QString& FileName) {
 }
 
 void ShowSettingsDialog(TForm1& Form) {
-  TSettingsForm dialog(&Form);
+  std::optional<TSettingsForm> built;
+  try {
+    built.emplace(&Form);
+  } catch (const EMMSysError& e) {
+    // Runs inside the action's Qt handler: the error ends here, shown.
+    if (Form.ShowMessage) {
+      // The mixer's texts break their line with a carriage return.
+      Form.ShowMessage(e.Message().replace(QChar('\r'), QChar('\n')));
+    } else {
+      ShowMixerError(std::current_exception());
+    }
+    return;
+  }
+  TSettingsForm& dialog = *built;
   dialog.CheckBox1->setChecked(!Form.FShowInstructions);
   dialog.CheckBox3->setChecked(Form.FNoSound);
   dialog.CheckBox2->setChecked(false);

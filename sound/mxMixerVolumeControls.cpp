@@ -211,7 +211,7 @@ void TmxMixerVolumeControls::ApplyToControl() {
     volume->SetValueAt(0, 0, left);
     volume->SetValueAt(1, 0, right);
   }
-  if (const TNotifyEvent handler = OnVolumeControlChange) handler(this);
+  if (const TmxTrackBar::TNotifyEvent handler = OnVolumeControlChange) handler(this);
 }
 
 void TmxMixerVolumeControls::CheckBoxClick() {

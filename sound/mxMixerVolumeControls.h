@@ -55,7 +55,7 @@ public:
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle Value);
   // Runs after a change of either bar (whether or not a line is selected).
-  TNotifyEvent OnVolumeControlChange;
+  TmxTrackBar::TNotifyEvent OnVolumeControlChange;
 
   // As while loading from a stored layout: until Loaded(), setting the mixer
   // selects nothing and the types are only stored; Loaded() then selects the line

@@ -42,6 +42,15 @@ void TmxTrackBar::SetOrientation(Qt::Orientation Value) {
   setInvertedControls(vertical);
 }
 
+void TmxTrackBar::initStyleOption(QStyleOptionSlider* Option) const {
+  QSlider::initStyleOption(Option);
+  const int range = maximum() - minimum();
+  const int length = orientation() == Qt::Horizontal ? width() : height();
+  if (Option->tickInterval > 0 && range > 0 &&
+      double(length) * Option->tickInterval < double(MinTickGap) * range)
+    Option->tickInterval = range;
+}
+
 void TmxTrackBar::PositionChanged() {
   const TNotifyEvent handler = OnChange;
   if (!handler) return;

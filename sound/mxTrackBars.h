@@ -18,15 +18,18 @@
 #include <exception>
 #include <functional>
 
-// Sender is the track bar.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-// Button that went down or up, the modifier keys held, and the point in the
-// track bar's own pixels.
-using TMouseEvent =
-    std::function<void(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
-
 class TmxTrackBar : public QSlider {
 public:
+  // Event types of the mixer controls, kept in their class: the game's picture
+  // control has events of the same names for its own sender type, and both
+  // meet in the windows that use the two.
+  // Sender is the control that raised the event.
+  using TNotifyEvent = std::function<void(QObject* Sender)>;
+  // Button that went down or up, the modifier keys held, and the point in the
+  // track bar's own pixels.
+  using TMouseEvent =
+      std::function<void(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
+
   explicit TmxTrackBar(QWidget* Parent = nullptr);
 
   int Min() const { return minimum(); }
@@ -63,7 +66,13 @@ public:
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
 
+  // Tick marks closer than this many pixels are not drawn one by one: a tick at
+  // every position of a wide range (a volume of 0 to 65535) would pave the
+  // channel's side with lines. Only the two ends keep their marks then.
+  static constexpr int MinTickGap = 3;
+
 protected:
+  void initStyleOption(QStyleOptionSlider* Option) const override;
   void keyPressEvent(QKeyEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;

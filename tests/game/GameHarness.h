@@ -53,10 +53,25 @@ public:
   // Called at every message pump; return true when done (it is then removed).
   std::vector<std::function<bool()>> Script;
 
-  // A left or right click on the playfield at (x, y), with modifiers.
+  // A left or right click on the playfield's pixel (x, y), with modifiers,
+  // as the desktop delivers it: the window system reports the device pixel
+  // under the pointer, Qt hands the window its logical position (with a
+  // fraction at ratios like 1.25), and the playfield converts it back.
   void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton,
              Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::mouseClick(Form->BaseImage1, button, mods, QPoint(x, y));
+    QWindow* window = Form->windowHandle();
+    const qreal r = window->devicePixelRatio();
+    const QPoint origin = Form->BaseImage1->mapTo(Form.get(), QPoint());
+    const QPointF device(x + qRound(origin.x() * r), y + qRound(origin.y() * r));
+    const QPointF local = device / r;
+    const QPointF global = window->mapToGlobal(local);
+    // Timestamps as QTest keeps them, so that two clicks never make a double click.
+    ++QTest::lastMouseTimestamp;
+    qt_handleMouseEvent(window, local, global, button, button, QEvent::MouseButtonPress, mods,
+                        QTest::lastMouseTimestamp);
+    qt_handleMouseEvent(window, local, global, Qt::NoButton, button, QEvent::MouseButtonRelease, mods,
+                        QTest::lastMouseTimestamp);
+    QTest::lastMouseTimestamp += QTest::mouseDoubleClickInterval;
   }
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Form.get(), static_cast<Qt::Key>(key), mods); }
   // Clicks the start balloon's middle once it is on the start screen.

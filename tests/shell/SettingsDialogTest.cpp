@@ -13,44 +13,13 @@
 #include <QTimer>
 
 #include "game/GameHarness.h"
+#include "SettingsDriver.h"
+#include "SettingsMixer.h"
 #include "shell/SettingsU.h"
-
-namespace {
-
-// Runs Action on the settings dialog as soon as it is open and modal. Tries for
-// a while, then gives up (the test's own check that Action ran then fails).
-void WhenSettingsOpen(std::function<void(TSettingsForm&)> Action, int triesLeft = 200) {
-  QTimer::singleShot(0, [Action, triesLeft] {
-    auto* form = qobject_cast<TSettingsForm*>(QApplication::activeModalWidget());
-    if (form && form->isVisible())
-      Action(*form);
-    else if (triesLeft > 0)
-      WhenSettingsOpen(Action, triesLeft - 1);
-  });
-}
-
-void ClickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(7, box->height() / 2)); }
-void ClickButton(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center()); }
-// A key goes to the widget that has the keyboard focus in the dialog.
-void PressKey(TSettingsForm& f, Qt::Key key) {
-  QWidget* target = f.focusWidget() ? f.focusWidget() : &f;
-  QTest::keyClick(target, key);
-}
-
-// A game window on its start screen: RedrawStartScreen shows its banner again.
-struct TStartScreen : TGameHarness {
-  TStartScreen() : TGameHarness(5, 960, 720) {
-    Form->FStartBalloon = Form->NewBalloon(10, 0, 2, 5.0, 5);
-    Form->lbNames = {"Ann", "Bo"};
-    Form->lbScores = {"120", "80"};
-    Form->lbLevel = {"Easy", "Hardest"};
-    Form->ShowSettingsDialog = [this] { ShowSettingsDialog(*Form); };
-  }
-};
-
-}  // namespace
+#include "sound/mxTrackBars.h"
 
 TEST(SettingsDialog, LayoutAsDescribed) {
+  TSettingsMixer mixer;
   TSettingsForm f;
   EXPECT_EQ(f.windowTitle(), QStringLiteral("Settings "));
   EXPECT_EQ(f.palette().color(QPalette::Window), QColor(Qt::white));
@@ -96,7 +65,7 @@ TEST(SettingsDialog, LayoutAsDescribed) {
   }
   EXPECT_TRUE(f.BitBtn1->isDefault());
   EXPECT_FALSE(f.BitBtn2->isDefault());
-  EXPECT_FALSE(f.VolumeBar->isEnabled());
+  EXPECT_TRUE(f.VolumeBar->isEnabled());
   EXPECT_EQ(f.VolumeBar->orientation(), Qt::Horizontal);
 
   // The loudspeaker: its magenta background is see-through, the drawing is not.
@@ -197,6 +166,7 @@ TEST(SettingsDialog, EachOpeningIsAFreshDialog) {
 }
 
 TEST(SettingsDialog, SkippingInstructionsOnTheFirstStartScreenSkipsThemInThatGame) {
+  TSettingsMixer mixer;
   TGameHarness h(3, 960, 720);
   TForm1& form = *h.Form;
   form.FShowInstructions = true;
@@ -243,6 +213,7 @@ TEST(SettingsDialog, SkippingInstructionsOnTheFirstStartScreenSkipsThemInThatGam
 // The child takes a minute over the dialog in the middle of a round: the round
 // goes on where it was, and its 90 seconds counted the minute.
 TEST(SettingsDialog, CtrlSDuringARoundLeavesTheRoundClockRunning) {
+  TSettingsMixer mixer;
   TGameHarness h(7, 960, 720);
   TForm1& form = *h.Form;
   form.FShowInstructions = false;
@@ -250,10 +221,11 @@ TEST(SettingsDialog, CtrlSDuringARoundLeavesTheRoundClockRunning) {
   h.ShootStartBalloon();
   bool opened = false, roundGoesOn = false, quitByDialogEsc = true;
   std::uint32_t roundStart = 0, openedAt = 0, closedAt = 0;
+  const TRound& round = h.Round();
   h.Script.push_back([&] {
-    if (!form.FRoundState.FRoundRunning || timeGetTime() - form.FRoundState.FRoundStart < 3000) return false;
-    roundStart = form.FRoundState.FRoundStart;
-    const TBalloon* first = form.FRoundState.FBalloons[1].get();
+    if (!round.FRoundRunning || timeGetTime() - round.FRoundStart < 3000) return false;
+    roundStart = round.FRoundStart;
+    const TBalloon* first = round.FBalloons[1].get();
     WhenSettingsOpen([&](TSettingsForm& f) {
       opened = true;
       h.Clock.Advance(60000);
@@ -262,7 +234,7 @@ TEST(SettingsDialog, CtrlSDuringARoundLeavesTheRoundClockRunning) {
     openedAt = timeGetTime();
     h.Key(Qt::Key_S, Qt::ControlModifier);
     closedAt = timeGetTime();
-    roundGoesOn = form.FRoundState.FRoundRunning && form.FRoundState.FBalloons[1].get() == first && form.FRoundState.FRoundStart == roundStart;
+    roundGoesOn = round.FRoundRunning && round.FBalloons[1].get() == first && round.FRoundStart == roundStart;
     quitByDialogEsc = form.FQuit;
     return true;
   });

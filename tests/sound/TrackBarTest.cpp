@@ -217,3 +217,28 @@ TEST(TrackBar, TheSelectionRangeIsShownOnlyWhenEnabled) {
 }
 
 }  // namespace
+
+// A tick at every position: drawn one by one while they stand apart, only at
+// the two ends once a wide range would crowd them into a solid band. The
+// frequency itself stays as set.
+TEST(TrackBar, CrowdedTicksKeepOnlyTheirEnds) {
+  struct TCase {
+    const char* Name;
+    int Max;
+    bool Crowded;
+  };
+  for (const TCase& c : {TCase{"0 to 10", 10, false}, TCase{"0 to 80", 80, false}, TCase{"0 to 65535", 65535, true},
+                         TCase{"0 to 200", 200, true}}) {
+    SCOPED_TRACE(c.Name);
+    TmxTrackBar bar;
+    bar.resize(289, 45);
+    bar.SetMax(c.Max);
+    bar.SetPosition(c.Max / 2);
+    bar.grab();  // the first picture is taken before the style has polished the bar
+    const QImage everyPosition = bar.grab().toImage();
+    EXPECT_EQ(bar.Frequency(), 1);
+    bar.SetFrequency(c.Max);
+    const QImage endsOnly = bar.grab().toImage();
+    EXPECT_EQ(everyPosition == endsOnly, c.Crowded);
+  }
+}

@@ -1,0 +1,70 @@
+// The cache of stretched pictures: what it answers is what a direct stretch
+// makes, it stretches each picture and size once, and a copy taken from it
+// can be drawn on without changing what later balloons get.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "display/Bitmap.h"
+#include "display/StretchCache.h"
+
+namespace {
+
+// A keyed disc on white, as the balloon pictures are stored.
+TBitmap& Disc() {
+  static TBitmap disc(40, 50);
+  static bool made = false;
+  if (!made) {
+    QPainter p(&disc.Image());
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 30, 40));
+    p.drawEllipse(QRect(2, 2, 36, 40));
+    disc.Transparent = true;
+    made = true;
+  }
+  return disc;
+}
+
+QImage Direct(const TBitmap& picture, int w, int h) {
+  TBitmap b(w, h);
+  b.Canvas().StretchDraw(Rect(0, 0, w, h), picture);
+  return b.Image();
+}
+
+TEST(StretchCache, AnswersTheDirectStretchOncePerPictureAndSize) {
+  struct TCase {
+    int W, H;
+  };
+  // Shrinking, the stored size and growing, as the three playfield widths do.
+  const TCase cases[] = {{20, 25}, {40, 50}, {97, 121}};
+  TStretchCache cache;
+  int misses = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.W << "x" << c.H);
+    const QImage first = cache.Stretched(Disc(), c.W, c.H);
+    EXPECT_EQ(cache.Misses(), ++misses);
+    EXPECT_EQ(first, Direct(Disc(), c.W, c.H));
+    EXPECT_EQ(cache.Stretched(Disc(), c.W, c.H), first);
+    EXPECT_EQ(cache.Coverage(Disc(), c.W, c.H), KeyedCoverage(Disc(), c.W, c.H));
+    EXPECT_EQ(cache.Coverage(Disc(), c.W, c.H), KeyedCoverage(Disc(), c.W, c.H));
+    misses += 1;
+    EXPECT_EQ(cache.Misses(), misses) << "both found the second time";
+  }
+  cache.Clear();
+  EXPECT_EQ(cache.Misses(), 0);
+  EXPECT_TRUE(cache.Stretched(TBitmap(), 10, 10).isNull());
+  EXPECT_TRUE(cache.Stretched(Disc(), 0, 10).isNull());
+}
+
+TEST(StretchCache, DrawingOnOneCopyLeavesTheNextAlone) {
+  TStretchCache cache;
+  TBitmap first(cache.Stretched(Disc(), 60, 75), TPixelFormat::pf32bit);
+  first.Canvas().Brush.Color = clBlack;
+  first.Canvas().FillRect(Rect(0, 0, 60, 75));
+  const QImage second = cache.Stretched(Disc(), 60, 75);
+  EXPECT_EQ(second, Direct(Disc(), 60, 75));
+  EXPECT_EQ(cache.Misses(), 1);
+}
+
+}  // namespace
