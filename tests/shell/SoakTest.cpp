@@ -21,6 +21,7 @@
 #include <random>
 #include <thread>
 
+#include "SettingsMixer.h"
 #include "ShellDriver.h"
 #include "game/GameHarness.h"
 #include "shell/HighscoreTable.h"
@@ -115,7 +116,9 @@ public:
   const int TargetRounds;
   int Rounds = 0, Games = 0, Frames = 0, Restarts = 0, Dialogs = 0, LateFrames = 0;
 
-  QString FaultText() const { return Clock.Fault; }
+  QString FaultText() const {
+    return Mixer.Errors.empty() ? Clock.Fault : Clock.Fault + QStringLiteral(" (and a mixer error)");
+  }
 
 private:
   static constexpr std::pair<int, int> Sizes[] = {{1152, 864}, {800, 600}, {1280, 720}};
@@ -345,6 +348,8 @@ private:
   void Key(Qt::Key key, Qt::KeyboardModifiers mods) { QTest::keyClick(H.Form->windowHandle(), key, mods); }
 
   std::mt19937 Rng;
+  // The settings dialog's volume slider works on an in-memory mixer.
+  TSettingsMixer Mixer;
   TWatchedClock Clock;  // before the harness: it outlives the game's threads
   TGameHarness H;
   TForm3 Form3;
