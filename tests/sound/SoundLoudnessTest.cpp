@@ -32,16 +32,16 @@ TDecoded Decode(std::string_view name) {
   const QByteArray bytes = f.readAll();
   // The fanfare's short last ADPCM block is part of its length.
   SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "dropframe");
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   Uint8* buffer = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1, &spec, &buffer, &length))
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1, &format, &buffer, &length))
     return {};
   TDecoded d;
-  d.Rate = spec.freq;
-  if (spec.channels == 1 && spec.format == AUDIO_U8) {
+  d.Rate = format.freq;
+  if (format.channels == 1 && format.format == AUDIO_U8) {
     for (Uint32 i = 0; i < length; ++i) d.Samples.push_back((int(buffer[i]) - 128) / 128.0);
-  } else if (spec.channels == 1 && spec.format == AUDIO_S16LSB) {
+  } else if (format.channels == 1 && format.format == AUDIO_S16LSB) {
     for (Uint32 i = 0; i + 1 < length; i += 2)
       d.Samples.push_back(std::int16_t(buffer[i] | buffer[i + 1] << 8) / 32768.0);
   }
