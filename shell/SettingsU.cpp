@@ -6,12 +6,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
-#include <cerrno>
 #include <optional>
-#include <cstring>
-#include <unistd.h>
 
 #include "display/Bitmap.h"
 #include "display/PictureAssets.h"

@@ -4,21 +4,16 @@
 
 #include <QFile>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "SoundTable.h"
+#include "support/MonitorRecording.h"
 #include "platform/SoundOutput.h"
 #include "platform/sdl/SdlSoundOutput.h"
 #include "sound/SoundEffects.h"
@@ -94,104 +89,6 @@ TEST(SdlPlayer, WithoutSoundServerStaysSilentAndTheGameGoesOn) {
   EXPECT_EQ(player.DecodedLength("LOUDSHOT"), 0u);
 }
 
-// parec recording the default sink's monitor as 16-bit mono samples, on a thread
-// of its own so that the pipe never fills.
-class TMonitorRecording {
-public:
-  static constexpr int Rate = 44100;
-
-  bool Start() {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const std::string rate = "--rate=" + std::to_string(Rate);
-    const char* argv[] = {"parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--channels=1",
-                          rate.c_str(), "--latency-msec=10", nullptr};
-    const int rc = posix_spawnp(&FPid, "parec", &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (rc != 0) {
-      close(fds[0]);
-      return false;
-    }
-    FFd = fds[0];
-    FReader = std::thread([this] {
-      std::int16_t buf[4096];
-      for (;;) {
-        const ssize_t got = read(FFd, buf, sizeof buf);
-        if (got <= 0) break;
-        std::lock_guard<std::mutex> g(FLock);
-        FSamples.insert(FSamples.end(), buf, buf + got / 2);
-      }
-    });
-    // Recording runs once samples arrive (the monitor sends silence at once).
-    for (int i = 0; i < 500 && Count() < Rate / 10; ++i) std::this_thread::sleep_for(10ms);
-    return Count() >= Rate / 10;
-  }
-  std::size_t Count() {
-    std::lock_guard<std::mutex> g(FLock);
-    return FSamples.size();
-  }
-  std::vector<double> Stop() {
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      waitpid(FPid, nullptr, 0);
-      FPid = 0;
-    }
-    if (FReader.joinable()) FReader.join();
-    if (FFd >= 0) close(FFd);
-    FFd = -1;
-    std::vector<double> v;
-    for (std::int16_t s : FSamples) v.push_back(s / 32768.0);
-    return v;
-  }
-  ~TMonitorRecording() { Stop(); }
-
-private:
-  pid_t FPid = 0;
-  int FFd = -1;
-  std::thread FReader;
-  std::mutex FLock;
-  std::vector<std::int16_t> FSamples;
-};
-
-// RMS in windows of 5 ms: an envelope that does not depend on the sample rate
-// or on the resampling on the way through the server.
-constexpr double WindowMs = 5;
-std::vector<double> Envelope(const std::vector<double>& x, double rate) {
-  const std::size_t w = std::size_t(rate * WindowMs / 1000);
-  std::vector<double> env;
-  for (std::size_t at = 0; at + w <= x.size(); at += w) {
-    double e = 0;
-    for (std::size_t i = at; i < at + w; ++i) e += x[i] * x[i];
-    env.push_back(std::sqrt(e / double(w)));
-  }
-  return env;
-}
-
-// The best normalised correlation of the pattern's envelope within the
-// recording's, starting at a window from `from` to `to`, and that window.
-std::pair<double, std::size_t> Find(const std::vector<double>& env, const std::vector<double>& pattern, std::size_t from,
-                                     std::size_t to = SIZE_MAX) {
-  double best = -1;
-  std::size_t at = 0;
-  double pp = 0;
-  for (double p : pattern) pp += p * p;
-  for (std::size_t lag = from; lag <= to && lag + pattern.size() <= env.size(); ++lag) {
-    double xy = 0, xx = 0;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-      xy += env[lag + i] * pattern[i];
-      xx += env[lag + i] * env[lag + i];
-    }
-    const double c = xx > 0 ? xy / std::sqrt(xx * pp) : 0;
-    if (c > best) best = c, at = lag;
-  }
-  return {best, at};
-}
-
 // The loud shot as stored: 8-bit PCM at 11025 Hz after a 44-byte header.
 std::vector<double> StoredLoudShot() {
   QFile f(":/sounds/LOUDSHOT.wav");
@@ -220,7 +117,7 @@ protected:
 
   std::optional<TScopedEnv> FEnv;
   std::optional<TSdlSoundOutput> FPlayer;
-  TMonitorRecording FRecording;
+  TMonitorRecording FRecording{"@DEFAULT_MONITOR@"};
   std::vector<double> FShot;
 };
 
@@ -249,7 +146,7 @@ TEST_F(SdlPlayerOnServer, PlaysIntoTheSinkAndASecondStartCutsTheFirst) {
   // the sink), so the best match may lie a little after the first sound.
   const std::size_t onset = sounding(0);
   ASSERT_LT(onset, env.size()) << "nothing was played";
-  const auto [match, shot] = Find(env, FShot, 0, onset + 40);
+  const auto [match, shot] = FindEnvelope(env, FShot, 0, onset + 40);
   EXPECT_GT(match, 0.95) << "the recording does not show the shot's envelope";
   ASSERT_LE(shot, onset + 20);
   ASSERT_GE(shot + 2, onset);
@@ -263,9 +160,9 @@ TEST_F(SdlPlayerOnServer, PlaysIntoTheSinkAndASecondStartCutsTheFirst) {
 
   // The second shot cuts the crash: from shortly after the shot's audible part
   // to where the crash would still sound (about -25 dB if it went on), silence.
-  const auto [match2, shot2] = Find(env, FShot, crash + 20);
+  const auto [match2, shot2] = FindEnvelope(env, FShot, crash + 20);
   EXPECT_GT(match2, 0.9) << "the shot is not found after the crash's start";
-  const std::size_t from = shot2 + FShot.size() + 20, to = crash + std::size_t(1700 / WindowMs);
+  const std::size_t from = shot2 + FShot.size() + 20, to = crash + std::size_t(1700 / EnvelopeWindowMs);
   ASSERT_LT(from + 40, to) << "the shot started too late to tell";
   silentUntil(from, to, "the crash was not cut");
 }
