@@ -13,36 +13,9 @@
 #include "game/GameHarness.h"
 #include "shell/HighscoreFile.h"
 #include "shell/HighscoreUnit.h"
+#include "support/StderrCapture.h"
 
 namespace {
-
-// Everything written to the process's stderr while it lives.
-class TStderrCapture {
-public:
-  TStderrCapture() {
-    FFile.open();
-    std::fflush(stderr);
-    FSaved = dup(2);
-    dup2(FFile.handle(), 2);
-  }
-  ~TStderrCapture() { Restore(); }
-  QString Text() {
-    Restore();
-    FFile.seek(0);
-    return QString::fromLocal8Bit(FFile.readAll());
-  }
-
-private:
-  void Restore() {
-    if (FSaved < 0) return;
-    std::fflush(stderr);
-    dup2(FSaved, 2);
-    close(FSaved);
-    FSaved = -1;
-  }
-  QTemporaryFile FFile;
-  int FSaved = -1;
-};
 
 QByteArray FileBytes(const QString& path) {
   QFile f(path);

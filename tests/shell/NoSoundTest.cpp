@@ -22,36 +22,9 @@
 #include "shell/HighscoreUnit.h"
 #include "shell/SettingsU.h"
 #include "support/ScopedEnv.h"
+#include "support/StderrCapture.h"
 
 namespace {
-
-// Everything written to the process's stderr while it lives.
-class TStderrCapture {
-public:
-  TStderrCapture() {
-    FFile.open();
-    std::fflush(stderr);
-    FSaved = dup(2);
-    dup2(FFile.handle(), 2);
-  }
-  ~TStderrCapture() { Restore(); }
-  QStringList Lines() {
-    Restore();
-    FFile.seek(0);
-    return QString::fromLocal8Bit(FFile.readAll()).split('\n', Qt::SkipEmptyParts);
-  }
-
-private:
-  void Restore() {
-    if (FSaved < 0) return;
-    std::fflush(stderr);
-    dup2(FSaved, 2);
-    close(FSaved);
-    FSaved = -1;
-  }
-  QTemporaryFile FFile;
-  int FSaved = -1;
-};
 
 TEST(NoSound, AWholeGameTheSettingsAndTheHelpRunQuietlyWithoutAnySound) {
   QTemporaryDir machine;
