@@ -17,10 +17,23 @@ bool CanCreateFileIn(const QString& folder) {
   QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".ZuggleDart-probe-XXXXXX"));
   return probe.open();  // removed again when probe goes out of scope
 }
+
+// A copy installed by a package manager lives in the system's program folders.
+// Root can write there, but a game run once by root must not leave its files
+// among the system's programs, where the next update or removal would lose them.
+bool IsSystemProgramFolder(const QString& folder) {
+  const QString canonical = QDir(folder).canonicalPath();
+  const QString path = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
+  for (const char* prefix : {"/usr", "/bin", "/sbin", "/app"}) {
+    const QString p = QString::fromLatin1(prefix);
+    if (path == p || path.startsWith(p + '/')) return true;
+  }
+  return false;
+}
 }  // namespace
 
 QString ChooseDataFolder(const QString& ExeFolder, const QString& UserFolder) {
-  if (CanCreateFileIn(ExeFolder)) return WithSlash(ExeFolder);
+  if (!IsSystemProgramFolder(ExeFolder) && CanCreateFileIn(ExeFolder)) return WithSlash(ExeFolder);
   QDir().mkpath(UserFolder);
   return WithSlash(UserFolder);
 }

@@ -15,8 +15,9 @@ QString DataFilePath(const QString& FileName);
 // The folder DataFilePath uses, with a trailing '/'.
 QString DataFolder();
 
-// The decision itself: ExeFolder when a file can be created in it, else
-// UserFolder (created with its parents when missing). Both with or without a
+// The decision itself: ExeFolder when a file can be created in it and it is
+// not one of the system's program folders (/usr and below, /bin, /sbin, and
+// Flatpak's /app: an installed copy, even when run by root), else UserFolder (created with its parents when missing). Both with or without a
 // trailing '/'; the result has one.
 QString ChooseDataFolder(const QString& ExeFolder, const QString& UserFolder);
 

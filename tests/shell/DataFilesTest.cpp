@@ -55,7 +55,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TFolderCase{"MissingFolder", "missing", false},
                       TFolderCase{"ReadOnlyFolder", "read-only", false},
                       // Not even root can create a file here.
-                      TFolderCase{"ProcFileSystem", "/proc", false}),
+                      TFolderCase{"ProcFileSystem", "/proc", false},
+                      // An installed copy, even when root (who could write there) runs it.
+                      TFolderCase{"SystemPrograms", "/usr/bin", false},
+                      TFolderCase{"SystemGames", "/usr/games/", false},
+                      TFolderCase{"BinLink", "/bin", false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(DataFilePath, BothFilesInTheOneFolderWithTheFileNameAppended) {
