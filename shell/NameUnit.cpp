@@ -9,7 +9,6 @@
 
 namespace {
 constexpr TColor DialogColor = RGB(81, 95, 124);
-constexpr TColor clNavy = RGB(0, 0, 128);
 
 QFont ComicFont(int characterHeight) {
   TFont f;

@@ -276,7 +276,7 @@ TEST_F(TRoundFixture, AHeldAltFiresOneNukeAsTheXServerRepeatsIt) {
 
 // The same hold from a real X server: runs only on the xcb platform with
 // xdotool at hand, e.g.
-//   xvfb-run -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb \
+//   xvfb-run -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb
 //     tests/game_tests --gtest_filter='*RealXServer*'
 // The key is held for 1.5 s while the window pumps its messages as a round
 // does; the server repeats it in its own way.
