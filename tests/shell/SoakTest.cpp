@@ -6,8 +6,11 @@
 // always hold. Frames are now and then made late (a slow machine), and a late
 // frame must not sleep at all.
 //
-// ZUGGLE_SOAK_SEED=<n> replays a run exactly (the seed is printed at the start
-// and in every failure); ZUGGLE_SOAK_ROUNDS=<n> plays more or fewer rounds.
+// The rounds are shared by a few shards, each a test of its own with its own
+// seed, so that the test runner spreads them over the cores.
+// ZUGGLE_SOAK_SEED=<n> replays a shard exactly (each shard prints its seed at
+// the start and in every failure; run the failing shard alone with it);
+// ZUGGLE_SOAK_ROUNDS=<n> sets the rounds of every shard.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -31,11 +34,13 @@
 
 namespace {
 
+// Rounds in all shards together.
 #ifdef ZUGGLE_SANITIZE
-constexpr int DefaultRounds = 100;
+constexpr int DefaultRounds = 200;
 #else
-constexpr int DefaultRounds = 1500;
+constexpr int DefaultRounds = 10000;
 #endif
+constexpr int Shards = 4;
 
 int EnvInt(const char* name, int fallback) {
   bool ok = false;
@@ -271,7 +276,8 @@ private:
     // Settings chosen on the start screen, the way a child picks them.
     for (TRadioGroup* g : {f.rgrpLevel, f.rgrpSpeed, f.rgrpSpecial})
       if (Chance(2)) g->SetItemIndex(Pick(5));
-    if (Chance(4)) {
+    // Every shard, however short, opens the dialog at least once.
+    if (Dialogs == 0 || Chance(4)) {
       OpenSettings();
       return;  // the start balloon is shot at a later pump
     }
@@ -361,12 +367,14 @@ private:
   int GameTotal = 0;
 };
 
-TEST(Soak, RandomGamesKeepTheRoundsTheScoresAndTheTableInOrder) {
+class Soak : public ::testing::TestWithParam<int> {};
+
+TEST_P(Soak, RandomGamesKeepTheRoundsTheScoresAndTheTableInOrder) {
   const std::uint32_t seed =
       static_cast<std::uint32_t>(EnvInt("ZUGGLE_SOAK_SEED", static_cast<int>(std::random_device{}() & 0x7fffffff)));
-  const int rounds = EnvInt("ZUGGLE_SOAK_ROUNDS", DefaultRounds);
+  const int rounds = EnvInt("ZUGGLE_SOAK_ROUNDS", DefaultRounds / Shards);
   SCOPED_TRACE("seed " + std::to_string(seed) + " (ZUGGLE_SOAK_SEED=" + std::to_string(seed) + " replays it)");
-  std::printf("soak: seed %u, %d rounds\n", seed, rounds);
+  std::printf("soak shard %d: seed %u, %d rounds\n", GetParam(), seed, rounds);
   std::fflush(stdout);
 
   const auto t0 = std::chrono::steady_clock::now();
@@ -380,10 +388,13 @@ TEST(Soak, RandomGamesKeepTheRoundsTheScoresAndTheTableInOrder) {
   EXPECT_GT(soak.Games, 0);
   EXPECT_GT(soak.Dialogs, 0);
   EXPECT_GT(soak.LateFrames, 0);
-  std::printf("soak: %d rounds, %d games, %d frames (%d late), %d restarts, %d settings dialogs in %.1f s: "
+  std::printf("soak shard %d: %d rounds, %d games, %d frames (%d late), %d restarts, %d settings dialogs in %.1f s: "
               "%.1f rounds per second\n",
-              soak.Rounds, soak.Games, soak.Frames, soak.LateFrames, soak.Restarts, soak.Dialogs, seconds,
+              GetParam(), soak.Rounds, soak.Games, soak.Frames, soak.LateFrames, soak.Restarts, soak.Dialogs, seconds,
               soak.Rounds / seconds);
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, Soak, ::testing::Range(1, Shards + 1),
+                         [](const auto& info) { return "Shard" + std::to_string(info.param); });
 
 }  // namespace
