@@ -34,6 +34,9 @@ TModalResult TModalForm::ShowModal(QWidget* Owner) {
   }
   FInModal = false;
   hide();
+  // The keys go back to the owner. A window manager would do it, but a desktop
+  // without one (a kiosk session) leaves the focus nowhere.
+  if (Owner && Owner->window()->isVisible()) Owner->window()->activateWindow();
   return ModalResult;
 }
 

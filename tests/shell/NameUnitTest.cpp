@@ -1,5 +1,6 @@
 // The name-entry dialog, driven with keys and clicks as the desktop delivers
 // them while the game's modal loop pumps on the virtual clock.
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include "ShellDriver.h"
@@ -97,6 +98,8 @@ TEST(NameDialog, KeysClicksAndClosing) {
     EXPECT_TRUE(checkedOpen) << c.name;
     EXPECT_EQ(h.Form->FPlayerName, QString::fromUtf8(c.after)) << c.name;
     EXPECT_FALSE(dialog.isVisible()) << c.name;
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), h.Form->window()) << c.name << ": the keys go to the game again";
   }
 }
 
