@@ -23,8 +23,8 @@ public:
   // Centres the window on Owner's screen (the primary screen when Owner is
   // nullptr), shows it above Owner, application-modal, and pumps messages until
   // ModalResult is set; then hides it, activates Owner's window again and
-  // returns the result. Closing the
-  // window by the desktop gives mrCancel. Window thread only; not re-entrant.
+  // returns the result. Closing the window by the desktop gives mrCancel.
+  // Window thread only; not re-entrant.
   TModalResult ShowModal(QWidget* Owner = nullptr);
   // Whether ShowModal is running.
   bool InModal() const { return FInModal; }
