@@ -9,10 +9,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 #include "display/Fonts.h"
 #include "display/PictureAssets.h"
@@ -50,6 +53,87 @@ TPictures& Pictures() {
   static TPictures p;
   return p;
 }
+
+// The stretch as it was first built, on Qt's smooth scaling (twice when
+// growing: the picture and its smoothed outline), kept as the reference that
+// BM_KeyedCoverage compares with in the same run.
+QImage QtKeyedCoverage(const TBitmap& graphic, int w, int h) {
+  const QImage src = graphic.Image().convertToFormat(QImage::Format_RGB32);
+  const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFF;
+  QImage alpha(src.size(), QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < src.height(); ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    auto* d = reinterpret_cast<QRgb*>(alpha.scanLine(y));
+    for (int x = 0; x < src.width(); ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
+  }
+  QImage scaled = alpha.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const double grow = std::max(double(w) / src.width(), double(h) / src.height());
+  if (grow <= 1.0) return scaled;
+  const int sw = src.width(), sh = src.height();
+  std::vector<std::uint16_t> across(static_cast<std::size_t>(sw) * sh);
+  for (int y = 0; y < sh; ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
+    auto at = [&](int x) { return qAlpha(a[std::clamp(x, 0, sw - 1)]) != 0 ? 1 : 0; };
+    for (int x = 0; x < sw; ++x)
+      across[std::size_t(y) * sw + x] =
+          std::uint16_t(at(x - 2) + 4 * at(x - 1) + 6 * at(x) + 4 * at(x + 1) + at(x + 2));
+  }
+  QImage soft(sw, sh, QImage::Format_Grayscale8);
+  for (int y = 0; y < sh; ++y) {
+    auto row = [&](int dy) { return &across[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
+    const std::uint16_t *r0 = row(-2), *r1 = row(-1), *r2 = row(0), *r3 = row(1), *r4 = row(2);
+    uchar* o = soft.scanLine(y);
+    for (int x = 0; x < sw; ++x)
+      o[x] = static_cast<uchar>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
+  }
+  const QImage outline = soft.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const double steep = 2 * grow;
+  std::array<int, 256> edge{};
+  for (int v = 0; v < 256; ++v)
+    edge[v] = static_cast<int>(std::lround(std::clamp((v - 127.5) * steep + 127.5, 0.0, 255.0)));
+  for (int y = 0; y < h; ++y) {
+    auto* p = reinterpret_cast<QRgb*>(scaled.scanLine(y));
+    const uchar* o = outline.constScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const int a0 = qAlpha(p[x]);
+      const int a = edge[o[x]];
+      if (a0 == 0 || (a0 == 255 && a == 255)) continue;
+      if (a == 0) {
+        p[x] = 0;
+        continue;
+      }
+      auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
+      p[x] = qRgba(own(qRed(p[x])), own(qGreen(p[x])), own(qBlue(p[x])), a);
+    }
+  }
+  return scaled;
+}
+
+// One balloon picture stretched as coverage to the largest balloon's size on
+// a playfield of the given width, against the reference above, alternating
+// in the same loop: printed as coverage_ms, reference_ms and speedup.
+void BM_KeyedCoverage(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const TBitmap& picture = *Pictures().Balloons[0][1];
+  const int w = static_cast<int>(std::lround(56 * std::sqrt(3.0) * width / 1152.0));
+  const int h = static_cast<int>(std::lround(w * 1.25));
+  double ownMs = 0, referenceMs = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(KeyedCoverage(picture, w, h));
+    const auto t1 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(QtKeyedCoverage(picture, w, h));
+    const auto t2 = std::chrono::steady_clock::now();
+    ownMs += std::chrono::duration<double, std::milli>(t1 - t0).count();
+    referenceMs += std::chrono::duration<double, std::milli>(t2 - t1).count();
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["coverage_ms"] = ownMs / n;
+  state.counters["reference_ms"] = referenceMs / n;
+  state.counters["speedup"] = referenceMs / std::max(ownMs, 1e-9);
+}
+
+BENCHMARK(BM_KeyedCoverage)->Arg(1152)->Arg(1920)->Arg(3840)->Unit(benchmark::kMillisecond);
 
 void BM_CreateRoundBalloons(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0));

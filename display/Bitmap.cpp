@@ -14,6 +14,7 @@
 #endif
 
 #include "display/Fonts.h"
+#include "display/Resample.h"
 
 int ScreenPixelsPerInch() {
   static int ppi = 0;
@@ -331,8 +332,9 @@ void TCanvas::ComposeWithin(int x, int y, const QImage& layer, const QRegion& cl
         const QRgb p = s[col - x];
         const int a = qAlpha(p);
         if (a == 0) continue;
-        // The drawing's own colour, undoing the premultiplication.
-        const QRgb own = qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
+        // The drawing's own colour, undoing the premultiplication (nothing to
+        // undo where it covers all: most of a picture).
+        const QRgb own = a == 255 ? (p | 0xFF000000u) : qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
         QRgb out;
         if ((d[col] & 0xFFFFFF) == key)
           out = (own & 0xFFFFFF) | (QRgb(a) << 24);
@@ -349,62 +351,99 @@ QImage KeyedCoverage(const TBitmap& graphic, int w, int h) {
   if (graphic.Empty() || w <= 0 || h <= 0) return QImage();
   const QImage src = Pixels32(graphic);
   const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFF;
-  QImage alpha(src.size(), QImage::Format_ARGB32_Premultiplied);
-  for (int y = 0; y < src.height(); ++y) {
+  const int sw = src.width(), sh = src.height();
+  const bool sameSize = QSize(sw, sh) == QSize(w, h);
+  // The picture premultiplied by its coverage: key pixels are empty, all
+  // others opaque. At its own size that is the answer.
+  QImage alpha(sw, sh, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < sh; ++y) {
     const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
     auto* d = reinterpret_cast<QRgb*>(alpha.scanLine(y));
-    for (int x = 0; x < src.width(); ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
+    for (int x = 0; x < sw; ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
   }
-  if (alpha.size() == QSize(w, h)) return alpha;
-  // Smooth shrinking averages the area each target pixel covers, so the alpha
-  // is the covered share.
-  QImage scaled = alpha.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  const double grow = std::max(double(w) / src.width(), double(h) / src.height());
+  if (sameSize) return alpha;
+  // Shrinking averages the area each target pixel covers, so the alpha is the
+  // covered share.
+  const TResampleAxis across(sw, w), down(sh, h);
+  QImage scaled(w, h, QImage::Format_ARGB32_Premultiplied);
+  Resample(alpha.constBits(), alpha.bytesPerLine(), scaled.bits(), scaled.bytesPerLine(), 4, across, down);
+  const double grow = std::max(double(w) / sw, double(h) / sh);
   if (grow <= 1.0) return scaled;
   // Growing would magnify the stored picture's hard, stepped edge. The edge is
   // taken instead from the outline smoothed over five stored pixels (a
   // binomial filter), grown, and sharpened again to a ramp of about one target
   // pixel: a round rim stays round. The colour is the grown picture's own.
-  const int sw = src.width(), sh = src.height();
   // The binomial filter 1 4 6 4 1 across, then down (edges repeat outwards).
-  std::vector<std::uint16_t> across(static_cast<std::size_t>(sw) * sh);
+  thread_local std::vector<std::uint16_t> across5;
+  thread_local std::vector<std::uint8_t> mask, soft, outline;
+  across5.resize(static_cast<std::size_t>(sw) * sh);
+  mask.resize(static_cast<std::size_t>(sw) + 4);
+  soft.resize(static_cast<std::size_t>(sw) * sh);
+  outline.resize(static_cast<std::size_t>(w) * h);
   for (int y = 0; y < sh; ++y) {
+    // The row's coverage with its end pixels repeated twice outwards.
     const auto* a = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
-    auto at = [&](int x) { return qAlpha(a[std::clamp(x, 0, sw - 1)]) != 0 ? 1 : 0; };
+    std::uint8_t* m = mask.data() + 2;
+    for (int x = 0; x < sw; ++x) m[x] = a[x] != 0 ? 1 : 0;
+    m[-2] = m[-1] = m[0];
+    m[sw] = m[sw + 1] = m[sw - 1];
+    std::uint16_t* out = &across5[std::size_t(y) * sw];
     for (int x = 0; x < sw; ++x)
-      across[std::size_t(y) * sw + x] =
-          std::uint16_t(at(x - 2) + 4 * at(x - 1) + 6 * at(x) + 4 * at(x + 1) + at(x + 2));
+      out[x] = std::uint16_t(m[x - 2] + 4 * m[x - 1] + 6 * m[x] + 4 * m[x + 1] + m[x + 2]);
   }
-  QImage soft(sw, sh, QImage::Format_Grayscale8);
   for (int y = 0; y < sh; ++y) {
-    auto row = [&](int dy) { return &across[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
+    auto row = [&](int dy) { return &across5[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
     const std::uint16_t *r0 = row(-2), *r1 = row(-1), *r2 = row(0), *r3 = row(1), *r4 = row(2);
-    uchar* o = soft.scanLine(y);
+    std::uint8_t* o = &soft[std::size_t(y) * sw];
     for (int x = 0; x < sw; ++x)
-      o[x] = static_cast<uchar>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
+      o[x] = static_cast<std::uint8_t>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
   }
-  const QImage outline = soft.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  Resample(soft.data(), sw, outline.data(), w, 1, across, down);
   // The outline's value v (0..255) becomes the coverage (v - 127.5) * steep +
   // 127.5, clamped; the table saves a rounding per pixel.
   const double steep = 2 * grow;
   std::array<int, 256> edge{};
   for (int v = 0; v < 256; ++v)
     edge[v] = static_cast<int>(std::lround(std::clamp((v - 127.5) * steep + 127.5, 0.0, 255.0)));
-  for (int y = 0; y < h; ++y) {
-    auto* p = reinterpret_cast<QRgb*>(scaled.scanLine(y));
-    const uchar* o = outline.constScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      const int a0 = qAlpha(p[x]);
-      const int a = edge[o[x]];
-      if (a0 == 0 || (a0 == 255 && a == 255)) continue;
-      if (a == 0) {
-        p[x] = 0;
-        continue;
-      }
-      // Own colour of the grown picture, covering the sharpened share.
-      auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
-      p[x] = qRgba(own(qRed(p[x])), own(qGreen(p[x])), own(qBlue(p[x])), a);
+  // The grown picture's pixel x of a row with its outline value v.
+  auto sharpen = [&edge](QRgb& p, int v) {
+    const int a0 = qAlpha(p);
+    const int a = edge[v];
+    if (a0 == 0 || (a0 == 255 && a == 255)) return;
+    if (a == 0) {
+      p = 0;
+      return;
     }
+    // Own colour of the grown picture, covering the sharpened share.
+    auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
+    p = qRgba(own(qRed(p)), own(qGreen(p)), own(qBlue(p)), a);
+  };
+  // Outline values from here on sharpen to full coverage.
+  const int full = static_cast<int>(std::find(edge.begin(), edge.end(), 255) - edge.begin());
+  QRgb* const bits = reinterpret_cast<QRgb*>(scaled.bits());
+  for (int y = 0; y < h; ++y) {
+    QRgb* const p = bits + std::size_t(y) * w;
+    const std::uint8_t* o = &outline[std::size_t(y) * w];
+    int x = 0;
+#ifdef __SSE2__
+    // Four at a time past what stays as it is: pixels the picture leaves
+    // out, and pixels it covers whole well inside the outline.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i opaque = _mm_set1_epi32(255);
+    const __m128i belowFull = _mm_set1_epi32(full - 1);
+    for (; x + 4 <= w; x += 4) {
+      const __m128i alpha4 = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x)), 24);
+      std::int32_t o4;
+      std::memcpy(&o4, o + x, 4);
+      const __m128i outline4 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(o4), zero), zero);
+      const __m128i stays = _mm_or_si128(
+          _mm_cmpeq_epi32(alpha4, zero),
+          _mm_and_si128(_mm_cmpeq_epi32(alpha4, opaque), _mm_cmpgt_epi32(outline4, belowFull)));
+      if (_mm_movemask_epi8(stays) == 0xFFFF) continue;
+      for (int k = x; k < x + 4; ++k) sharpen(p[k], o[k]);
+    }
+#endif
+    for (; x < w; ++x) sharpen(p[x], o[x]);
   }
   return scaled;
 }
