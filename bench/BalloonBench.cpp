@@ -20,6 +20,7 @@
 #include "display/Fonts.h"
 #include "display/PictureAssets.h"
 #include "game/Balloon.h"
+#include "platform/HeapPolicy.h"
 #include "platform/Random.h"
 
 namespace {
@@ -189,6 +190,8 @@ BENCHMARK(BM_CreateRoundBalloons)
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the game starts.
+  KeepPictureMemoryForReuse();
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
   RegisterGameFonts();
