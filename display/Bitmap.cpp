@@ -324,25 +324,53 @@ void TCanvas::ComposeWithin(int x, int y, const QImage& layer, const QRegion& cl
                          : layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   QImage& dst = FOwner.Image();
   const QRgb key = dst.pixel(0, dst.height() - 1) & 0xFFFFFF;
+  auto one = [key](QRgb p, QRgb& d) {
+    const int a = qAlpha(p);
+    if (a == 0) return;
+    // The drawing's own colour, undoing the premultiplication (nothing to
+    // undo where it covers all: most of a picture).
+    const QRgb own = a == 255 ? (p | 0xFF000000u) : qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
+    QRgb out;
+    if ((d & 0xFFFFFF) == key)
+      out = (own & 0xFFFFFF) | (QRgb(a) << 24);
+    else
+      out = a == 255 ? own : MixOver((own & 0xFFFFFF) | (QRgb(a) << 24), d);
+    if ((out & 0xFFFFFF) == key) out ^= 0x000001;
+    d = out;
+  };
+  uchar* const dBits = dst.bits();
+  const qsizetype dStride = dst.bytesPerLine();
   for (const QRect& c : clip.intersected(QRect(x, y, src.width(), src.height())).intersected(dst.rect())) {
     for (int row = c.top(); row <= c.bottom(); ++row) {
       const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(row - y));
-      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(row));
-      for (int col = c.left(); col <= c.right(); ++col) {
-        const QRgb p = s[col - x];
-        const int a = qAlpha(p);
-        if (a == 0) continue;
-        // The drawing's own colour, undoing the premultiplication (nothing to
-        // undo where it covers all: most of a picture).
-        const QRgb own = a == 255 ? (p | 0xFF000000u) : qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
-        QRgb out;
-        if ((d[col] & 0xFFFFFF) == key)
-          out = (own & 0xFFFFFF) | (QRgb(a) << 24);
-        else
-          out = a == 255 ? own : MixOver((own & 0xFFFFFF) | (QRgb(a) << 24), d[col]);
-        if ((out & 0xFFFFFF) == key) out ^= 0x000001;
-        d[col] = out;
+      auto* d = reinterpret_cast<QRgb*>(dBits + row * dStride);
+      int col = c.left();
+#ifdef __SSE2__
+      // Four at a time where each pixel is left out or covers all: such a
+      // pixel is stored as it is, whatever lies under it.
+      const __m128i zero = _mm_setzero_si128();
+      const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
+      const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
+      const __m128i lowBit = _mm_set1_epi32(1);
+      for (; col + 4 <= c.right() + 1; col += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + (col - x)));
+        const __m128i alpha = _mm_and_si128(p, alphaMask);
+        const __m128i none = _mm_cmpeq_epi32(alpha, zero);
+        const int noneBits = _mm_movemask_epi8(none);
+        if (noneBits == 0xFFFF) continue;
+        if (_mm_movemask_epi8(_mm_or_si128(none, _mm_cmpeq_epi32(alpha, alphaMask))) != 0xFFFF) {
+          for (int k = col; k < col + 4; ++k) one(s[k - x], d[k]);
+          continue;
+        }
+        __m128i out = _mm_or_si128(p, alphaMask);
+        out = _mm_xor_si128(out, _mm_and_si128(_mm_cmpeq_epi32(_mm_and_si128(out, colourMask), keyed), lowBit));
+        __m128i* dp = reinterpret_cast<__m128i*>(d + col);
+        if (noneBits != 0) out = _mm_or_si128(_mm_and_si128(none, _mm_loadu_si128(dp)), _mm_andnot_si128(none, out));
+        _mm_storeu_si128(dp, out);
       }
+#endif
+      for (; col <= c.right(); ++col) one(s[col - x], d[col]);
     }
   }
 }

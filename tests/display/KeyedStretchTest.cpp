@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,30 @@ TEST(KeyedStretch, PartlyCoveringPixelsTakeTheirOwnColourOverTheKeyAndMixElsewhe
   TBitmap onKey(2, 2);
   onKey.Canvas().Compose(1, 0, white);
   EXPECT_NE(onKey.Image().pixel(1, 0) & 0xFFFFFF, onKey.Image().pixel(0, 1) & 0xFFFFFF);
+}
+
+TEST(KeyedStretch, WideComposeTreatsEveryLaneAsALonePixel) {
+  // Composing takes four pixels at a time where each is left out or covers
+  // all: a row with a partly covering pixel, a left-out one and one of the
+  // key's own colour in every lane, over the key and over drawn pixels, must
+  // come out as composing each pixel on its own does.
+  const QRgb kinds[] = {qRgba(0, 0, 0, 0), qRgba(10, 120, 30, 255), qRgba(40, 20, 60, 128),
+                        qRgba(255, 255, 255, 255), qRgba(0, 90, 0, 255)};
+  for (int lane = 0; lane < 8; ++lane)
+    for (QRgb under : {qRgb(255, 255, 255), qRgb(0, 0, 200)}) {
+      SCOPED_TRACE(testing::Message() << "lane " << lane << " over " << std::hex << under);
+      QImage layer(11, 1, QImage::Format_ARGB32_Premultiplied);
+      for (int x = 0; x < 11; ++x) layer.setPixel(x, 0, kinds[(x + lane) % 5]);
+      auto ground = [&] {
+        auto b = std::make_unique<TBitmap>(13, 2);  // bottom-left white: the key
+        for (int x = 0; x < 13; ++x) b->Image().setPixel(x, 0, under);
+        return b;
+      };
+      const auto whole = ground(), alone = ground();
+      whole->Canvas().Compose(1, 0, layer);
+      for (int x = 0; x < 11; ++x) alone->Canvas().Compose(1 + x, 0, layer.copy(x, 0, 1, 1));
+      for (int x = 0; x < 13; ++x) EXPECT_EQ(Raw(*whole, x, 0), Raw(*alone, x, 0)) << "pixel " << x;
+    }
 }
 
 TEST(KeyedStretch, WideDrawsMixEdgePixelsInEveryLane) {
