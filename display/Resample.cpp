@@ -215,71 +215,83 @@ void AcrossNeighbours1(const std::uint16_t* mid, std::uint8_t* out, const TResam
 
 }  // namespace
 
-void Resample(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
-              int channels, const TResampleAxis& across, const TResampleAxis& down) {
-  const int sw = across.From(), sh = down.From(), w = across.To();
-  const int rowLen = sw * channels;
-  // Scratch rows, kept between calls: balloons are made in bursts.
-  thread_local std::vector<std::uint32_t> acc;
-  thread_local std::vector<std::uint16_t> mid;
-  thread_local std::vector<int> first, last;
-  acc.resize(static_cast<std::size_t>(rowLen));
+TResampler::TResampler(const std::uint8_t* src, std::ptrdiff_t srcStride, int channels, const TResampleAxis& across,
+                       const TResampleAxis& down)
+    : FSrc(src), FStride(srcStride), FChannels(channels), FAcross(across), FDown(down) {
+  const int sh = down.From();
+  const int rowLen = across.From() * channels;
+  FAcc.resize(static_cast<std::size_t>(rowLen));
   // Room past the row for reading a sample's neighbour with it (never weighed).
-  mid.resize(static_cast<std::size_t>(rowLen) + 8);
-  first.resize(static_cast<std::size_t>(sh));
-  last.resize(static_cast<std::size_t>(sh));
+  FMid.resize(static_cast<std::size_t>(rowLen) + 8);
+  FFirst.resize(static_cast<std::size_t>(sh));
+  FLast.resize(static_cast<std::size_t>(sh));
   // A keyed picture is mostly empty around its outline: zero samples give
   // zero, so only the span of each source row between its first and last
-  // non-zero sample is worked on (sample units; first > last: none).
+  // non-zero sample is worked on (sample units; first > last: none). Eight
+  // bytes are tested at a time.
   for (int y = 0; y < sh; ++y) {
     const std::uint8_t* row = src + srcStride * y;
+    auto word = [row](int at) {
+      std::uint64_t v;
+      std::memcpy(&v, row + at, 8);
+      return v;
+    };
     int lo = 0, hi = rowLen;
+    while (lo + 8 <= hi && word(lo) == 0) lo += 8;
     while (lo < hi && row[lo] == 0) ++lo;
+    while (hi - 8 >= lo && word(hi - 8) == 0) hi -= 8;
     while (hi > lo && row[hi - 1] == 0) --hi;
-    first[y] = lo / channels;
-    last[y] = hi == lo ? -1 : (hi - 1) / channels;
+    FFirst[y] = lo / channels;
+    FLast[y] = hi == lo ? -1 : (hi - 1) / channels;
   }
-  std::uint32_t* a = acc.data();
-  std::uint16_t* m = mid.data();
-  for (int y = 0; y < down.To(); ++y) {
-    std::uint8_t* out = dst + dstStride * y;
-    int lo = sw, hi = -1;
-    for (int k = 0; k < down.Taps(); ++k) {
-      if (down.Weight(y, k) == 0) continue;
-      const int r = down.Index(y, k);
-      if (last[r] < first[r]) continue;
-      lo = std::min(lo, first[r]);
-      hi = std::max(hi, last[r]);
-    }
-    // Targets whose taps all miss the span are zero.
-    int x0 = 0, x1 = w;
-    if (hi >= lo) {
-      while (x0 < w && across.Index(x0, across.Taps() - 1) < lo) ++x0;
-      while (x1 > x0 && across.Index(x1 - 1, 0) > hi) --x1;
-    } else {
-      x1 = x0;
-    }
-    std::memset(out, 0, static_cast<std::size_t>(x0) * channels);
-    std::memset(out + x1 * channels, 0, static_cast<std::size_t>(w - x1) * channels);
-    if (x0 == x1) continue;
-    // Down first, over the source samples those targets read: it treats the
-    // row as plain bytes, whatever the channels.
-    Down(src, srcStride, across.Index(x0, 0) * channels, (across.Index(x1 - 1, across.Taps() - 1) + 1) * channels,
-         down, y, a, m);
+}
+
+std::pair<int, int> TResampler::Row(int y, std::uint8_t* out) {
+  const int sw = FAcross.From(), w = FAcross.To(), channels = FChannels;
+  int lo = sw, hi = -1;
+  for (int k = 0; k < FDown.Taps(); ++k) {
+    if (FDown.Weight(y, k) == 0) continue;
+    const int r = FDown.Index(y, k);
+    if (FLast[r] < FFirst[r]) continue;
+    lo = std::min(lo, FFirst[r]);
+    hi = std::max(hi, FLast[r]);
+  }
+  // Targets whose taps all miss the span are zero.
+  int x0 = 0, x1 = w;
+  if (hi >= lo) {
+    while (x0 < w && FAcross.Index(x0, FAcross.Taps() - 1) < lo) ++x0;
+    while (x1 > x0 && FAcross.Index(x1 - 1, 0) > hi) --x1;
+  } else {
+    x1 = x0;
+  }
+  std::memset(out, 0, static_cast<std::size_t>(x0) * channels);
+  std::memset(out + x1 * channels, 0, static_cast<std::size_t>(w - x1) * channels);
+  if (x0 == x1) return {0, 0};
+  // Down first, over the source samples those targets read: it treats the
+  // row as plain bytes, whatever the channels.
+  std::uint16_t* m = FMid.data();
+  Down(FSrc, FStride, FAcross.Index(x0, 0) * channels, (FAcross.Index(x1 - 1, FAcross.Taps() - 1) + 1) * channels,
+       FDown, y, FAcc.data(), m);
 #ifdef __SSE2__
-    if (across.Neighbours() && (channels == 1 || channels == 4)) {
-      if (channels == 1)
-        AcrossNeighbours1(m, out, across, x0, x1);
-      else
-        AcrossNeighbours4(m, out, across, x0, x1);
-      continue;
-    }
-#endif
-    switch (channels) {
-      case 1: Across<1>(m, out, across, x0, x1); break;
-      case 2: Across<2>(m, out, across, x0, x1); break;
-      case 3: Across<3>(m, out, across, x0, x1); break;
-      default: Across<4>(m, out, across, x0, x1); break;
-    }
+  if (FAcross.Neighbours() && (channels == 1 || channels == 4)) {
+    if (channels == 1)
+      AcrossNeighbours1(m, out, FAcross, x0, x1);
+    else
+      AcrossNeighbours4(m, out, FAcross, x0, x1);
+    return {x0, x1};
   }
+#endif
+  switch (channels) {
+    case 1: Across<1>(m, out, FAcross, x0, x1); break;
+    case 2: Across<2>(m, out, FAcross, x0, x1); break;
+    case 3: Across<3>(m, out, FAcross, x0, x1); break;
+    default: Across<4>(m, out, FAcross, x0, x1); break;
+  }
+  return {x0, x1};
+}
+
+void Resample(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
+              int channels, const TResampleAxis& across, const TResampleAxis& down) {
+  TResampler rows(src, srcStride, channels, across, down);
+  for (int y = 0; y < down.To(); ++y) rows.Row(y, dst + dstStride * y);
 }

@@ -14,6 +14,7 @@
 // any thread.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // How target samples along one axis are made from source samples: for target
@@ -44,6 +45,30 @@ private:
   std::vector<std::int32_t> FIndex;
   std::vector<std::int32_t> FWeight;
   std::vector<std::int32_t> FPair;
+};
+
+// Makes the target picture row by row, so that a row can be used while it is
+// still in the cache. The source and both axes must outlive it.
+class TResampler {
+public:
+  // The across.From() x down.From() picture at src, rows srcStride bytes
+  // apart, channels 1 to 4.
+  TResampler(const std::uint8_t* src, std::ptrdiff_t srcStride, int channels, const TResampleAxis& across,
+             const TResampleAxis& down);
+  // Writes target row y (0 <= y < down.To(), across.To() * channels bytes) to
+  // out. Answers the targets [first, last) that may be other than zero; all
+  // others are written zero ({0, 0}: the whole row).
+  std::pair<int, int> Row(int y, std::uint8_t* out);
+
+private:
+  const std::uint8_t* FSrc;
+  std::ptrdiff_t FStride;
+  int FChannels;
+  const TResampleAxis& FAcross;
+  const TResampleAxis& FDown;
+  std::vector<std::uint32_t> FAcc;
+  std::vector<std::uint16_t> FMid;
+  std::vector<int> FFirst, FLast;  // each source row's span of non-zero samples
 };
 
 // Resamples the across.From() x down.From() picture at src (x along across, y along down,

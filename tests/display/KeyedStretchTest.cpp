@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,34 @@ TEST(KeyedStretch, RimsFollowTheOutlineSmoothly) {
   }
 }
 
+TEST(KeyedStretch, GrownRimsStaySharp) {
+  // Growing interpolates the stored picture, which alone would spread its
+  // hard edge over as many pixels as it grows; the edge is sharpened back to
+  // a ramp about one pixel wide, so a grown balloon is as crisp as a small
+  // one. Counted: the partly covering pixels per pixel of the rim's length.
+  const int n = 150;
+  const double r = 60;
+  TBitmap disc(n, n);
+  disc.Transparent = true;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x)
+      if (std::hypot(x + 0.5 - 75, y + 0.5 - 75) < r) disc.Image().setPixel(x, y, qRgb(0, 0, 0));
+  for (int size : {187, 264, 323, 450}) {
+    SCOPED_TRACE(std::to_string(size) + " pixels");
+    TBitmap picture(size, size);
+    picture.Canvas().StretchDraw(Rect(0, 0, size, size), disc);
+    int partial = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const int a = qAlpha(Raw(picture, x, y));
+        const bool drawn = (Raw(picture, x, y) & 0xFFFFFF) != 0xFFFFFF;
+        partial += drawn && a > 6 && a < 249;
+      }
+    const double rim = 2 * M_PI * r * size / n;
+    EXPECT_LT(partial / rim, 1.5);
+  }
+}
+
 TEST(KeyedStretch, PartlyCoveringPixelsTakeTheirOwnColourOverTheKeyAndMixElsewhere) {
   // A two-by-one drawing: one pixel fully red, one red at a quarter.
   QImage layer(2, 1, QImage::Format_ARGB32_Premultiplied);
@@ -221,6 +250,46 @@ TEST(KeyedStretch, PartlyCoveringPixelsTakeTheirOwnColourOverTheKeyAndMixElsewhe
   TBitmap onKey(2, 2);
   onKey.Canvas().Compose(1, 0, white);
   EXPECT_NE(onKey.Image().pixel(1, 0) & 0xFFFFFF, onKey.Image().pixel(0, 1) & 0xFFFFFF);
+}
+
+TEST(KeyedStretch, StretchDrawComposesTheKeyedCoverage) {
+  // Stretching a keyed picture row by row onto a bitmap gives what laying its
+  // whole coverage over the bitmap gives: over the key and over drawn pixels,
+  // shrunk, grown and at its own size, partly outside the bitmap and clipped.
+  const auto stored = StringFixture(2.2);
+  struct {
+    const char* Why;
+    TRect Where;
+    std::optional<QRegion> Clip;
+  } cases[] = {
+      {"shrunk", Rect(3, 4, 3 + 61, 4 + 77), std::nullopt},
+      {"grown", Rect(0, 0, 331, 410), std::nullopt},
+      {"own size", Rect(10, 2, 160, 190), std::nullopt},
+      {"partly outside", Rect(-40, -25, -40 + 233, -25 + 291), std::nullopt},
+      {"clipped to a rectangle", Rect(5, 5, 5 + 187, 5 + 234), QRegion(30, 40, 90, 120)},
+      {"clipped to two rectangles", Rect(5, 5, 5 + 187, 5 + 234), QRegion(30, 40, 90, 120) + QRegion(100, 10, 50, 50)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Why);
+    auto ground = [] {
+      auto b = std::make_unique<TBitmap>(240, 300);  // white, the key, with a drawn band
+      b->Canvas().Brush.Color = RGB(20, 90, 160);
+      b->Canvas().FillRect(Rect(0, 60, 240, 140));
+      return b;
+    };
+    const auto drawn = ground(), composed = ground();
+    drawn->Canvas().SetClipRegion(c.Clip);
+    drawn->Canvas().StretchDraw(c.Where, *stored);
+    composed->Canvas().SetClipRegion(c.Clip);
+    composed->Canvas().Compose(c.Where.Left, c.Where.Top, KeyedCoverage(*stored, c.Where.Width(), c.Where.Height()));
+    // Byte for byte: QImage's comparison leaves the fourth byte of 32-bit
+    // pixels out, and that byte holds the edge's coverage.
+    auto bytes = [](const TBitmap& b) {
+      return QByteArray(reinterpret_cast<const char*>(b.Image().constBits()), b.Image().sizeInBytes());
+    };
+    EXPECT_TRUE(bytes(*drawn) == bytes(*composed));
+    EXPECT_FALSE(bytes(*drawn) == bytes(*ground())) << "something was drawn";
+  }
 }
 
 TEST(KeyedStretch, WideComposeTreatsEveryLaneAsALonePixel) {
