@@ -60,7 +60,13 @@ void TRound::PlaceShelter(int W, int H) {
 
 void TRound::Setup(int FrameTime, int WindowWidth) {
   FSoundQueue.clear();
-  FStretched.Clear();
+  // Balloon sizes follow the playfield's width: pictures stretched for
+  // another size would never be asked for again.
+  if (FStretchedFor != std::pair{FArea.Width(), FArea.Height()}) {
+    FStretchedEarlier += FStretched.Misses();
+    FStretched.Clear();
+    FStretchedFor = {FArea.Width(), FArea.Height()};
+  }
   const TRoundPace pace = RoundPace(FrameTime, Settings.Speed);
   FSpeed = pace.Speed;
   FFramePeriod = pace.FramePeriod;
@@ -98,7 +104,6 @@ void TRound::Begin() {
 
 void TRound::FreeBalloons() {
   for (auto& b : FBalloons) b.reset();
-  FStretched.Clear();
 }
 
 void TRound::Abandon() {
