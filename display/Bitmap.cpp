@@ -253,17 +253,31 @@ void ComposeRow(const QRgb* s, QRgb* d, int n, QRgb key) {
 // during the call only.
 template <class Sink>
 void KeyedCoverageRows(const TBitmap& graphic, int w, int h, Sink&& sink) {
-  const QImage src = Pixels32(graphic);
-  const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFF;
-  const int sw = src.width(), sh = src.height();
+  const QImage& stored = graphic.Image();
+  const QRgb key = stored.pixel(0, stored.height() - 1) & 0xFFFFFF;
+  const int sw = stored.width(), sh = stored.height();
   // The picture premultiplied by its coverage: key pixels are empty, all
   // others opaque. At its own size that is the answer.
   thread_local std::vector<QRgb> alpha;
   alpha.resize(static_cast<std::size_t>(sw) * sh);
-  for (int y = 0; y < sh; ++y) {
-    const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-    QRgb* d = &alpha[std::size_t(y) * sw];
-    for (int x = 0; x < sw; ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
+  if (stored.format() == QImage::Format_BGR888) {
+    // Balloons and badges are stored with 24 bits: read as they are, without
+    // a converted copy first.
+    for (int y = 0; y < sh; ++y) {
+      const uchar* s = stored.constScanLine(y);
+      QRgb* d = &alpha[std::size_t(y) * sw];
+      for (int x = 0; x < sw; ++x, s += 3) {
+        const QRgb c = QRgb(s[0]) | QRgb(s[1]) << 8 | QRgb(s[2]) << 16;
+        d[x] = c == key ? 0u : (c | 0xFF000000u);
+      }
+    }
+  } else {
+    const QImage src = Pixels32(graphic);
+    for (int y = 0; y < sh; ++y) {
+      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+      QRgb* d = &alpha[std::size_t(y) * sw];
+      for (int x = 0; x < sw; ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
+    }
   }
   if (sw == w && sh == h) {
     for (int y = 0; y < h; ++y) sink(y, &alpha[std::size_t(y) * sw], 0, w);

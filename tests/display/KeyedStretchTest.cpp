@@ -292,6 +292,23 @@ TEST(KeyedStretch, StretchDrawComposesTheKeyedCoverage) {
   }
 }
 
+TEST(KeyedStretch, StoredDepthDoesNotChangeTheCoverage) {
+  // Pictures are stored with 24 bits and read as they are; the coverage must
+  // be what the same pixels give at 32 bits, shrunk, grown and as stored.
+  for (const char* name : {"imgRed1", "imgAquaShot", "imgBonus"}) {
+    const auto stored = LoadGamePicture(name);
+    ASSERT_NE(stored, nullptr);
+    ASSERT_EQ(stored->Image().format(), QImage::Format_BGR888) << name;
+    const TBitmap wide(stored->Image().convertToFormat(QImage::Format_RGB32), TPixelFormat::pf32bit);
+    for (const auto& [w, h] : {std::pair{56, 70}, std::pair{stored->Width(), stored->Height()}, std::pair{323, 404}}) {
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(w) + "x" + std::to_string(h));
+      const QImage a = KeyedCoverage(*stored, w, h), b = KeyedCoverage(wide, w, h);
+      EXPECT_TRUE(QByteArray(reinterpret_cast<const char*>(a.constBits()), a.sizeInBytes()) ==
+                  QByteArray(reinterpret_cast<const char*>(b.constBits()), b.sizeInBytes()));
+    }
+  }
+}
+
 TEST(KeyedStretch, WideComposeTreatsEveryLaneAsALonePixel) {
   // Composing takes four pixels at a time where each is left out or covers
   // all: a row with a partly covering pixel, a left-out one and one of the
