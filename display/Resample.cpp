@@ -174,9 +174,12 @@ void Across<4>(const std::uint16_t* mid, std::uint8_t* out, const TResampleAxis&
 // per step share the packing to bytes.
 void AcrossNeighbours4(const std::uint16_t* mid, std::uint8_t* out, const TResampleAxis& axis, int from, int to) {
   const __m128i half = _mm_set1_epi32(1 << (OutShift - 1));
+  // Two taps per target: its first source index at 2x, its weights at x.
+  const std::int32_t* const index = axis.Indices();
+  const std::int32_t* const pair = axis.Pairs();
   auto one = [&](int x) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + 4 * axis.Index(x, 0)));
-    const __m128i sum = _mm_madd_epi16(_mm_unpacklo_epi16(v, _mm_srli_si128(v, 8)), _mm_set1_epi32(axis.Pair(x, 0)));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + 4 * std::ptrdiff_t(index[2 * x])));
+    const __m128i sum = _mm_madd_epi16(_mm_unpacklo_epi16(v, _mm_srli_si128(v, 8)), _mm_set1_epi32(pair[x]));
     return _mm_srli_epi32(_mm_add_epi32(sum, half), OutShift);
   };
   int x = from;
@@ -195,15 +198,17 @@ void AcrossNeighbours4(const std::uint16_t* mid, std::uint8_t* out, const TResam
 // source samples fetched as one 32-bit word.
 void AcrossNeighbours1(const std::uint16_t* mid, std::uint8_t* out, const TResampleAxis& axis, int from, int to) {
   const __m128i half = _mm_set1_epi32(1 << (OutShift - 1));
+  const std::int32_t* const index = axis.Indices();
+  const std::int32_t* const pair = axis.Pairs();
   auto pairAt = [&](int x) {
     std::int32_t v;
-    std::memcpy(&v, mid + axis.Index(x, 0), 4);
+    std::memcpy(&v, mid + index[2 * x], 4);
     return v;
   };
   int x = from;
   for (; x + 4 <= to; x += 4) {
     const __m128i v = _mm_set_epi32(pairAt(x + 3), pairAt(x + 2), pairAt(x + 1), pairAt(x));
-    const __m128i w = _mm_set_epi32(axis.Pair(x + 3, 0), axis.Pair(x + 2, 0), axis.Pair(x + 1, 0), axis.Pair(x, 0));
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pair + x));
     const __m128i sum = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(v, w), half), OutShift);
     const __m128i words = _mm_packs_epi32(sum, sum);
     const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));

@@ -10,8 +10,8 @@
 // Any interleaving of channels works (the same weights apply to each): a row
 // is `channels` bytes per sample, rows top-down. Weights are non-negative, so a
 // premultiplied picture stays premultiplied (no colour above its alpha), and a
-// constant picture stays exactly constant. Pure functions of their arguments;
-// any thread.
+// constant picture stays exactly constant. No shared state: any thread, each
+// object on one thread at a time.
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -38,6 +38,10 @@ public:
   // Two taps that are neighbours (or a second without weight): target i is
   // made from source Index(i, 0) and the one after it.
   bool Neighbours() const { return FNeighbours; }
+  // The tables as arrays: Index(i, k) is Indices()[i * Taps() + k] and
+  // Pair(i, p) is Pairs()[i * ((Taps() + 1) / 2) + p].
+  const std::int32_t* Indices() const { return FIndex.data(); }
+  const std::int32_t* Pairs() const { return FPair.data(); }
 
 private:
   int FFrom, FTo, FTaps = 1;
