@@ -144,7 +144,7 @@ public:
   // period and speed, makes the ten balloons (the right one in a random slot)
   // sorted by size class, and the shelter's motion. Spiky balloons queue
   // seKicher. FAnswer must be the round's answer. Pictures stretched for
-  // earlier rounds on a playfield of the same size are used again.
+  // earlier balloons on a playfield of the same size are used again.
   void Setup(int FrameTime, int WindowWidth);
   // The round begins now: FRoundRunning set, FRoundStart = timeGetTime().
   void Begin();
@@ -219,9 +219,11 @@ private:
 
   // The balloon pictures stretched to the sizes of the balloons, shared by
   // balloons of the same colour and size in this round and the following
-  // ones; emptied by Setup when the playfield's size (and with it the
-  // balloons' sizes) has changed since the last round, FStretchedFor.
+  // ones (and with those the speed test makes); emptied when a balloon is
+  // made on a playfield of another size (and with it other balloon sizes)
+  // than FStretchedFor.
+  TStretchCache& StretchedForArea() const;
   mutable TStretchCache FStretched;
-  std::pair<int, int> FStretchedFor{-1, -1};
-  int FStretchedEarlier = 0;  // stretched before FStretched was last emptied
+  mutable std::pair<int, int> FStretchedFor{-1, -1};
+  mutable int FStretchedEarlier = 0;  // stretched before FStretched was last emptied
 };
