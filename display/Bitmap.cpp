@@ -14,6 +14,7 @@
 #endif
 
 #include "display/Fonts.h"
+#include "display/Resample.h"
 
 int ScreenPixelsPerInch() {
   static int ppi = 0;
@@ -200,6 +201,188 @@ void Blit(QImage& dst, int dx, int dy, const QImage& src, int sx, int sy, int w,
   }
 }
 
+// Lays n pixels of a premultiplied drawing over n pixels of a bitmap whose
+// key colour is key, as TCanvas::Compose describes.
+void ComposeRow(const QRgb* s, QRgb* d, int n, QRgb key) {
+  auto one = [key](QRgb p, QRgb& d) {
+    const int a = qAlpha(p);
+    if (a == 0) return;
+    // The drawing's own colour, undoing the premultiplication (nothing to
+    // undo where it covers all: most of a picture).
+    const QRgb own = a == 255 ? (p | 0xFF000000u) : qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
+    QRgb out;
+    if ((d & 0xFFFFFF) == key)
+      out = (own & 0xFFFFFF) | (QRgb(a) << 24);
+    else
+      out = a == 255 ? own : MixOver((own & 0xFFFFFF) | (QRgb(a) << 24), d);
+    if ((out & 0xFFFFFF) == key) out ^= 0x000001;
+    d = out;
+  };
+  int i = 0;
+#ifdef __SSE2__
+  // Four at a time where each pixel is left out or covers all: such a pixel
+  // is stored as it is, whatever lies under it.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
+  const __m128i lowBit = _mm_set1_epi32(1);
+  for (; i + 4 <= n; i += 4) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i alpha = _mm_and_si128(p, alphaMask);
+    const __m128i none = _mm_cmpeq_epi32(alpha, zero);
+    const int noneBits = _mm_movemask_epi8(none);
+    if (noneBits == 0xFFFF) continue;
+    if (_mm_movemask_epi8(_mm_or_si128(none, _mm_cmpeq_epi32(alpha, alphaMask))) != 0xFFFF) {
+      for (int k = i; k < i + 4; ++k) one(s[k], d[k]);
+      continue;
+    }
+    __m128i out = _mm_or_si128(p, alphaMask);
+    out = _mm_xor_si128(out, _mm_and_si128(_mm_cmpeq_epi32(_mm_and_si128(out, colourMask), keyed), lowBit));
+    __m128i* dp = reinterpret_cast<__m128i*>(d + i);
+    if (noneBits != 0) out = _mm_or_si128(_mm_and_si128(none, _mm_loadu_si128(dp)), _mm_andnot_si128(none, out));
+    _mm_storeu_si128(dp, out);
+  }
+#endif
+  for (; i < n; ++i) one(s[i], d[i]);
+}
+
+// The keyed coverage of graphic at w x h (w, h >= 1; see KeyedCoverage), made
+// row by row: sink(y, row, x0, x1) for y = 0..h-1 gets the row's w
+// premultiplied pixels, all of them empty outside x0..x1-1. The row is valid
+// during the call only.
+template <class Sink>
+void KeyedCoverageRows(const TBitmap& graphic, int w, int h, Sink&& sink) {
+  const QImage& stored = graphic.Image();
+  const QRgb key = stored.pixel(0, stored.height() - 1) & 0xFFFFFF;
+  const int sw = stored.width(), sh = stored.height();
+  // The picture premultiplied by its coverage: key pixels are empty, all
+  // others opaque. At its own size that is the answer.
+  thread_local std::vector<QRgb> alpha;
+  alpha.resize(static_cast<std::size_t>(sw) * sh);
+  if (stored.format() == QImage::Format_BGR888) {
+    // Balloons and badges are stored with 24 bits: read as they are, without
+    // a converted copy first.
+    for (int y = 0; y < sh; ++y) {
+      const uchar* s = stored.constScanLine(y);
+      QRgb* d = &alpha[std::size_t(y) * sw];
+      for (int x = 0; x < sw; ++x, s += 3) {
+        const QRgb c = QRgb(s[0]) | QRgb(s[1]) << 8 | QRgb(s[2]) << 16;
+        d[x] = c == key ? 0u : (c | 0xFF000000u);
+      }
+    }
+  } else {
+    const QImage src = Pixels32(graphic);
+    for (int y = 0; y < sh; ++y) {
+      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+      QRgb* d = &alpha[std::size_t(y) * sw];
+      for (int x = 0; x < sw; ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
+    }
+  }
+  if (sw == w && sh == h) {
+    for (int y = 0; y < h; ++y) sink(y, &alpha[std::size_t(y) * sw], 0, w);
+    return;
+  }
+  // Shrinking averages the area each target pixel covers, so the alpha is the
+  // covered share.
+  const TResampleAxis across(sw, w), down(sh, h);
+  const auto* alphaBytes = reinterpret_cast<const std::uint8_t*>(alpha.data());
+  TResampler colour(alphaBytes, std::ptrdiff_t(sw) * 4, 4, across, down);
+  thread_local std::vector<QRgb> row;
+  row.resize(static_cast<std::size_t>(w));
+  auto* rowBytes = reinterpret_cast<std::uint8_t*>(row.data());
+  const double grow = std::max(double(w) / sw, double(h) / sh);
+  if (grow <= 1.0) {
+    for (int y = 0; y < h; ++y) {
+      const auto [x0, x1] = colour.Row(y, rowBytes);
+      sink(y, row.data(), x0, x1);
+    }
+    return;
+  }
+  // Growing would magnify the stored picture's hard, stepped edge. The edge is
+  // taken instead from the outline smoothed over five stored pixels (a
+  // binomial filter), grown, and sharpened again to a ramp of about one target
+  // pixel: a round rim stays round. The colour is the grown picture's own.
+  // The binomial filter 1 4 6 4 1 across, then down (edges repeat outwards).
+  thread_local std::vector<std::uint16_t> across5;
+  thread_local std::vector<std::uint8_t> mask, soft, outline;
+  across5.resize(static_cast<std::size_t>(sw) * sh);
+  mask.resize(static_cast<std::size_t>(sw) + 4);
+  soft.resize(static_cast<std::size_t>(sw) * sh);
+  outline.resize(static_cast<std::size_t>(w));
+  for (int y = 0; y < sh; ++y) {
+    // The row's coverage with its end pixels repeated twice outwards.
+    const QRgb* a = &alpha[std::size_t(y) * sw];
+    std::uint8_t* m = mask.data() + 2;
+    for (int x = 0; x < sw; ++x) m[x] = a[x] != 0 ? 1 : 0;
+    m[-2] = m[-1] = m[0];
+    m[sw] = m[sw + 1] = m[sw - 1];
+    std::uint16_t* out = &across5[std::size_t(y) * sw];
+    for (int x = 0; x < sw; ++x)
+      out[x] = std::uint16_t(m[x - 2] + 4 * m[x - 1] + 6 * m[x] + 4 * m[x + 1] + m[x + 2]);
+  }
+  for (int y = 0; y < sh; ++y) {
+    auto at = [&](int dy) { return &across5[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
+    const std::uint16_t *r0 = at(-2), *r1 = at(-1), *r2 = at(0), *r3 = at(1), *r4 = at(2);
+    std::uint8_t* o = &soft[std::size_t(y) * sw];
+    for (int x = 0; x < sw; ++x)
+      o[x] = static_cast<std::uint8_t>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
+  }
+  TResampler outlineRows(soft.data(), sw, 1, across, down);
+  // The outline's value v (0..255) becomes the coverage (v - 127.5) * steep +
+  // 127.5, clamped; the table saves a rounding per pixel.
+  const double steep = 2 * grow;
+  std::array<int, 256> edge{};
+  for (int v = 0; v < 256; ++v)
+    edge[v] = static_cast<int>(std::lround(std::clamp((v - 127.5) * steep + 127.5, 0.0, 255.0)));
+  // The grown picture's pixel p with its outline value v.
+  auto sharpen = [&edge](QRgb& p, int v) {
+    const int a0 = qAlpha(p);
+    const int a = edge[v];
+    if (a0 == 0 || (a0 == 255 && a == 255)) return;
+    if (a == 0) {
+      p = 0;
+      return;
+    }
+    // Own colour of the grown picture, covering the sharpened share.
+    auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
+    p = qRgba(own(qRed(p)), own(qGreen(p)), own(qBlue(p)), a);
+  };
+  // Outline values from here on sharpen to full coverage.
+  const int full = static_cast<int>(std::find(edge.begin(), edge.end(), 255) - edge.begin());
+  for (int y = 0; y < h; ++y) {
+    const auto [x0, x1] = colour.Row(y, rowBytes);
+    if (x0 == x1) {
+      sink(y, row.data(), 0, 0);
+      continue;
+    }
+    outlineRows.Row(y, outline.data());
+    QRgb* const p = row.data();
+    const std::uint8_t* o = outline.data();
+    int x = x0;
+#ifdef __SSE2__
+    // Four at a time past what stays as it is: pixels the picture leaves
+    // out, and pixels it covers whole well inside the outline.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i opaque = _mm_set1_epi32(255);
+    const __m128i belowFull = _mm_set1_epi32(full - 1);
+    for (; x + 4 <= x1; x += 4) {
+      const __m128i alpha4 = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x)), 24);
+      std::int32_t o4;
+      std::memcpy(&o4, o + x, 4);
+      const __m128i outline4 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(o4), zero), zero);
+      const __m128i stays = _mm_or_si128(
+          _mm_cmpeq_epi32(alpha4, zero),
+          _mm_and_si128(_mm_cmpeq_epi32(alpha4, opaque), _mm_cmpgt_epi32(outline4, belowFull)));
+      if (_mm_movemask_epi8(stays) == 0xFFFF) continue;
+      for (int k = x; k < x + 4; ++k) sharpen(p[k], o[k]);
+    }
+#endif
+    for (; x < x1; ++x) sharpen(p[x], o[x]);
+    sink(y, row.data(), x0, x1);
+  }
+}
+
 }  // namespace
 
 QRegion TCanvas::Clip(const TRect& area) const {
@@ -300,7 +483,27 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
   if (graphic.Empty() || FOwner.Empty() || r.IsEmpty()) return;
   FOwner.SetPixelFormat(TPixelFormat::pf32bit);
   if (graphic.Transparent) {
-    ComposeWithin(r.Left, r.Top, KeyedCoverage(graphic, r.Width(), r.Height()), Clip(r));
+    const QRegion clip = Clip(r);
+    if (clip.rectCount() > 1) {
+      ComposeWithin(r.Left, r.Top, KeyedCoverage(graphic, r.Width(), r.Height()), clip);
+      return;
+    }
+    // One rectangle (as good as always): each row of coverage is composed as
+    // soon as it is made, while it is still in the cache, and no picture of
+    // the coverage as a whole is needed.
+    QImage& dst = FOwner.Image();
+    const QRect within = clip.boundingRect().intersected(dst.rect());
+    if (within.isEmpty()) return;
+    const QRgb key = dst.pixel(0, dst.height() - 1) & 0xFFFFFF;
+    uchar* const dBits = dst.bits();
+    const qsizetype dStride = dst.bytesPerLine();
+    KeyedCoverageRows(graphic, r.Width(), r.Height(), [&](int y, const QRgb* row, int x0, int x1) {
+      const int dy = r.Top + y;
+      if (dy < within.top() || dy > within.bottom()) return;
+      const int from = std::max(within.left(), r.Left + x0), to = std::min(within.right() + 1, r.Left + x1);
+      if (from >= to) return;
+      ComposeRow(row + (from - r.Left), reinterpret_cast<QRgb*>(dBits + dy * dStride) + from, to - from, key);
+    });
     return;
   }
   const QImage src = Pixels32(graphic);
@@ -323,88 +526,23 @@ void TCanvas::ComposeWithin(int x, int y, const QImage& layer, const QRegion& cl
                          : layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   QImage& dst = FOwner.Image();
   const QRgb key = dst.pixel(0, dst.height() - 1) & 0xFFFFFF;
+  uchar* const dBits = dst.bits();
+  const qsizetype dStride = dst.bytesPerLine();
   for (const QRect& c : clip.intersected(QRect(x, y, src.width(), src.height())).intersected(dst.rect())) {
     for (int row = c.top(); row <= c.bottom(); ++row) {
-      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(row - y));
-      auto* d = reinterpret_cast<QRgb*>(dst.scanLine(row));
-      for (int col = c.left(); col <= c.right(); ++col) {
-        const QRgb p = s[col - x];
-        const int a = qAlpha(p);
-        if (a == 0) continue;
-        // The drawing's own colour, undoing the premultiplication.
-        const QRgb own = qRgb(qRed(p) * 255 / a, qGreen(p) * 255 / a, qBlue(p) * 255 / a);
-        QRgb out;
-        if ((d[col] & 0xFFFFFF) == key)
-          out = (own & 0xFFFFFF) | (QRgb(a) << 24);
-        else
-          out = a == 255 ? own : MixOver((own & 0xFFFFFF) | (QRgb(a) << 24), d[col]);
-        if ((out & 0xFFFFFF) == key) out ^= 0x000001;
-        d[col] = out;
-      }
+      const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(row - y)) + (c.left() - x);
+      ComposeRow(s, reinterpret_cast<QRgb*>(dBits + row * dStride) + c.left(), c.width(), key);
     }
   }
 }
 
 QImage KeyedCoverage(const TBitmap& graphic, int w, int h) {
   if (graphic.Empty() || w <= 0 || h <= 0) return QImage();
-  const QImage src = Pixels32(graphic);
-  const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFF;
-  QImage alpha(src.size(), QImage::Format_ARGB32_Premultiplied);
-  for (int y = 0; y < src.height(); ++y) {
-    const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-    auto* d = reinterpret_cast<QRgb*>(alpha.scanLine(y));
-    for (int x = 0; x < src.width(); ++x) d[x] = (s[x] & 0xFFFFFF) == key ? 0u : (s[x] | 0xFF000000u);
-  }
-  if (alpha.size() == QSize(w, h)) return alpha;
-  // Smooth shrinking averages the area each target pixel covers, so the alpha
-  // is the covered share.
-  QImage scaled = alpha.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  const double grow = std::max(double(w) / src.width(), double(h) / src.height());
-  if (grow <= 1.0) return scaled;
-  // Growing would magnify the stored picture's hard, stepped edge. The edge is
-  // taken instead from the outline smoothed over five stored pixels (a
-  // binomial filter), grown, and sharpened again to a ramp of about one target
-  // pixel: a round rim stays round. The colour is the grown picture's own.
-  const int sw = src.width(), sh = src.height();
-  // The binomial filter 1 4 6 4 1 across, then down (edges repeat outwards).
-  std::vector<std::uint16_t> across(static_cast<std::size_t>(sw) * sh);
-  for (int y = 0; y < sh; ++y) {
-    const auto* a = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
-    auto at = [&](int x) { return qAlpha(a[std::clamp(x, 0, sw - 1)]) != 0 ? 1 : 0; };
-    for (int x = 0; x < sw; ++x)
-      across[std::size_t(y) * sw + x] =
-          std::uint16_t(at(x - 2) + 4 * at(x - 1) + 6 * at(x) + 4 * at(x + 1) + at(x + 2));
-  }
-  QImage soft(sw, sh, QImage::Format_Grayscale8);
-  for (int y = 0; y < sh; ++y) {
-    auto row = [&](int dy) { return &across[std::size_t(std::clamp(y + dy, 0, sh - 1)) * sw]; };
-    const std::uint16_t *r0 = row(-2), *r1 = row(-1), *r2 = row(0), *r3 = row(1), *r4 = row(2);
-    uchar* o = soft.scanLine(y);
-    for (int x = 0; x < sw; ++x)
-      o[x] = static_cast<uchar>(((r0[x] + 4 * r1[x] + 6 * r2[x] + 4 * r3[x] + r4[x]) * 255 + 128) / 256);
-  }
-  const QImage outline = soft.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  // The outline's value v (0..255) becomes the coverage (v - 127.5) * steep +
-  // 127.5, clamped; the table saves a rounding per pixel.
-  const double steep = 2 * grow;
-  std::array<int, 256> edge{};
-  for (int v = 0; v < 256; ++v)
-    edge[v] = static_cast<int>(std::lround(std::clamp((v - 127.5) * steep + 127.5, 0.0, 255.0)));
-  for (int y = 0; y < h; ++y) {
-    auto* p = reinterpret_cast<QRgb*>(scaled.scanLine(y));
-    const uchar* o = outline.constScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      const int a0 = qAlpha(p[x]);
-      const int a = edge[o[x]];
-      if (a0 == 0 || (a0 == 255 && a == 255)) continue;
-      if (a == 0) {
-        p[x] = 0;
-        continue;
-      }
-      // Own colour of the grown picture, covering the sharpened share.
-      auto own = [&](int premultiplied) { return std::min(255, premultiplied * 255 / a0) * a / 255; };
-      p[x] = qRgba(own(qRed(p[x])), own(qGreen(p[x])), own(qBlue(p[x])), a);
-    }
-  }
-  return scaled;
+  QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+  uchar* const bits = out.bits();
+  const qsizetype stride = out.bytesPerLine();
+  KeyedCoverageRows(graphic, w, h, [&](int y, const QRgb* row, int, int) {
+    std::memcpy(bits + y * stride, row, static_cast<std::size_t>(w) * 4);
+  });
+  return out;
 }

@@ -1,6 +1,7 @@
 #include "game/Balloon.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -15,6 +16,20 @@
 namespace {
 
 const char* const ColourNames[] = {"Red", "Yellow", "Aqua", "Lime"};
+
+// Cosine and sine of a whole number of degrees (0..359), worked out once:
+// a spiky balloon asks 1200 times while it is made.
+std::pair<long double, long double> WholeDegree(int degrees) {
+  static const auto table = [] {
+    std::array<std::pair<long double, long double>, 360> t{};
+    for (int d = 0; d < 360; ++d) {
+      const long double angle = d * (std::numbers::pi_v<long double> / 180);
+      t[d] = {std::cos(angle), std::sin(angle)};
+    }
+    return t;
+  }();
+  return table[static_cast<std::size_t>(degrees)];
+}
 
 // A w x h picture with the looked-up picture stretched over it (white where
 // there is none), from the round's cache of stretched pictures.
@@ -228,8 +243,7 @@ void TBalloon::RenderPictures(const TImageLookup& GetImage, const TImageLookup& 
       const QRgb silver = qRgb(GetRValue(clSilver), GetGValue(clSilver), GetBValue(clSilver));
       for (int k = 0; k < 400; ++k) {
         const long double rho = Random() * static_cast<long double>(w / 2 - 3);
-        const long double angle = Random(360) * (std::numbers::pi_v<long double> / 180);
-        const long double cs = std::cos(angle), sn = std::sin(angle);
+        const auto [cs, sn] = WholeDegree(Random(360));
         PlotLine(picture->Image(), c + Round(rho * cs), c + Round(rho * sn), c + Round(1.2L * rho * cs),
                  c + Round(1.2L * rho * sn), silver);
       }

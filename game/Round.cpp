@@ -36,16 +36,27 @@ void TRound::RenumberBalloon(int Slot, std::uint8_t Size, bool Bonus, bool Reviv
   FBalloons[Slot] = NewBalloon(n, static_cast<std::uint8_t>(Random(4)), Size, FSpeed, Bonus, Revive, Spiky);
 }
 
+TStretchCache& TRound::StretchedForArea() const {
+  // Balloon sizes follow the playfield's width: pictures stretched for
+  // another size would never be asked for again.
+  if (FStretchedFor != std::pair{FArea.Width(), FArea.Height()}) {
+    FStretchedEarlier += FStretched.Misses();
+    FStretched.Clear();
+    FStretchedFor = {FArea.Width(), FArea.Height()};
+  }
+  return FStretched;
+}
+
 std::unique_ptr<TBalloon> TRound::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              int Chance) const {
   return std::make_unique<TBalloon>(Number, Colour, Size, Pictures.GetImage, Pictures.GetShot, FArea, Speed, Chance,
-                                    Pictures.Badges, &FStretched);
+                                    Pictures.Badges, &StretchedForArea());
 }
 
 std::unique_ptr<TBalloon> TRound::NewBalloon(int Number, std::uint8_t Colour, std::uint8_t Size, double Speed,
                                              bool Bonus, bool Revive, bool Spiky) const {
   return std::make_unique<TBalloon>(Number, Colour, Size, Pictures.GetImage, Pictures.GetShot, FArea, Speed, Bonus,
-                                    Revive, Spiky, Pictures.Badges, &FStretched);
+                                    Revive, Spiky, Pictures.Badges, &StretchedForArea());
 }
 
 // ---- a round's course ---------------------------------------------------------
@@ -60,7 +71,6 @@ void TRound::PlaceShelter(int W, int H) {
 
 void TRound::Setup(int FrameTime, int WindowWidth) {
   FSoundQueue.clear();
-  FStretched.Clear();
   const TRoundPace pace = RoundPace(FrameTime, Settings.Speed);
   FSpeed = pace.Speed;
   FFramePeriod = pace.FramePeriod;
@@ -98,7 +108,6 @@ void TRound::Begin() {
 
 void TRound::FreeBalloons() {
   for (auto& b : FBalloons) b.reset();
-  FStretched.Clear();
 }
 
 void TRound::Abandon() {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "game/Balloon.h"
 #include "game/Problem.h"
@@ -142,12 +143,16 @@ public:
   // the game window's width in pixels: empties FSoundQueue, sets the frame
   // period and speed, makes the ten balloons (the right one in a random slot)
   // sorted by size class, and the shelter's motion. Spiky balloons queue
-  // seKicher. FAnswer must be the round's answer.
+  // seKicher. FAnswer must be the round's answer. Pictures stretched for
+  // earlier balloons on a playfield of the same size are used again.
   void Setup(int FrameTime, int WindowWidth);
   // The round begins now: FRoundRunning set, FRoundStart = timeGetTime().
   void Begin();
   // Frees every balloon (empty slots are fine).
   void FreeBalloons();
+  // How many pictures balloon creation has stretched so far (each picture
+  // and size once as long as the playfield keeps its size).
+  int PicturesStretched() const { return FStretchedEarlier + FStretched.Misses(); }
   // The round is over without a result (a quit or restart, or its result was
   // shown): not running, balloons freed.
   void Abandon();
@@ -212,9 +217,13 @@ private:
   // Ends it kept when every wrong balloon is down or the time is up.
   void EndIfDone();
 
-  // The balloon pictures stretched to the sizes of this round's balloons,
-  // shared by balloons of the same colour and size; emptied with the balloons
-  // (the playfield's size, and with it the balloons' sizes, may change
-  // between rounds).
+  // The balloon pictures stretched to the sizes of the balloons, shared by
+  // balloons of the same colour and size in this round and the following
+  // ones (and with those the speed test makes); emptied when a balloon is
+  // made on a playfield of another size (and with it other balloon sizes)
+  // than FStretchedFor.
+  TStretchCache& StretchedForArea() const;
   mutable TStretchCache FStretched;
+  mutable std::pair<int, int> FStretchedFor{-1, -1};
+  mutable int FStretchedEarlier = 0;  // stretched before FStretched was last emptied
 };

@@ -7,11 +7,15 @@
 #include "platform/MixerDevice.h"
 #include "platform/Random.h"
 #include "platform/SoundOutput.h"
+#include "platform/HeapPolicy.h"
 #include "platform/alsa/AlsaMixer.h"
 #include "platform/sdl/SdlSoundOutput.h"
 #include "shell/Program.h"
 
 int main(int argc, char** argv) {
+  // Before anything is allocated: the balloons' pictures of one round reuse
+  // the memory of the last one's.
+  KeepPictureMemoryForReuse();
   QApplication app(argc, argv);
   // The name without a blank names the per-user folders (~/.local/share/ZuggleDart,
   // ~/.cache/ZuggleDart); windows carry the title "Zuggle Dart" themselves.

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -180,6 +182,34 @@ TEST(KeyedStretch, RimsFollowTheOutlineSmoothly) {
   }
 }
 
+TEST(KeyedStretch, GrownRimsStaySharp) {
+  // Growing interpolates the stored picture, which alone would spread its
+  // hard edge over as many pixels as it grows; the edge is sharpened back to
+  // a ramp about one pixel wide, so a grown balloon is as crisp as a small
+  // one. Counted: the partly covering pixels per pixel of the rim's length.
+  const int n = 150;
+  const double r = 60;
+  TBitmap disc(n, n);
+  disc.Transparent = true;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x)
+      if (std::hypot(x + 0.5 - 75, y + 0.5 - 75) < r) disc.Image().setPixel(x, y, qRgb(0, 0, 0));
+  for (int size : {187, 264, 323, 450}) {
+    SCOPED_TRACE(std::to_string(size) + " pixels");
+    TBitmap picture(size, size);
+    picture.Canvas().StretchDraw(Rect(0, 0, size, size), disc);
+    int partial = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const int a = qAlpha(Raw(picture, x, y));
+        const bool drawn = (Raw(picture, x, y) & 0xFFFFFF) != 0xFFFFFF;
+        partial += drawn && a > 6 && a < 249;
+      }
+    const double rim = 2 * M_PI * r * size / n;
+    EXPECT_LT(partial / rim, 1.5);
+  }
+}
+
 TEST(KeyedStretch, PartlyCoveringPixelsTakeTheirOwnColourOverTheKeyAndMixElsewhere) {
   // A two-by-one drawing: one pixel fully red, one red at a quarter.
   QImage layer(2, 1, QImage::Format_ARGB32_Premultiplied);
@@ -220,6 +250,87 @@ TEST(KeyedStretch, PartlyCoveringPixelsTakeTheirOwnColourOverTheKeyAndMixElsewhe
   TBitmap onKey(2, 2);
   onKey.Canvas().Compose(1, 0, white);
   EXPECT_NE(onKey.Image().pixel(1, 0) & 0xFFFFFF, onKey.Image().pixel(0, 1) & 0xFFFFFF);
+}
+
+TEST(KeyedStretch, StretchDrawComposesTheKeyedCoverage) {
+  // Stretching a keyed picture row by row onto a bitmap gives what laying its
+  // whole coverage over the bitmap gives: over the key and over drawn pixels,
+  // shrunk, grown and at its own size, partly outside the bitmap and clipped.
+  const auto stored = StringFixture(2.2);
+  struct {
+    const char* Why;
+    TRect Where;
+    std::optional<QRegion> Clip;
+  } cases[] = {
+      {"shrunk", Rect(3, 4, 3 + 61, 4 + 77), std::nullopt},
+      {"grown", Rect(0, 0, 331, 410), std::nullopt},
+      {"own size", Rect(10, 2, 160, 190), std::nullopt},
+      {"partly outside", Rect(-40, -25, -40 + 233, -25 + 291), std::nullopt},
+      {"clipped to a rectangle", Rect(5, 5, 5 + 187, 5 + 234), QRegion(30, 40, 90, 120)},
+      {"clipped to two rectangles", Rect(5, 5, 5 + 187, 5 + 234), QRegion(30, 40, 90, 120) + QRegion(100, 10, 50, 50)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Why);
+    auto ground = [] {
+      auto b = std::make_unique<TBitmap>(240, 300);  // white, the key, with a drawn band
+      b->Canvas().Brush.Color = RGB(20, 90, 160);
+      b->Canvas().FillRect(Rect(0, 60, 240, 140));
+      return b;
+    };
+    const auto drawn = ground(), composed = ground();
+    drawn->Canvas().SetClipRegion(c.Clip);
+    drawn->Canvas().StretchDraw(c.Where, *stored);
+    composed->Canvas().SetClipRegion(c.Clip);
+    composed->Canvas().Compose(c.Where.Left, c.Where.Top, KeyedCoverage(*stored, c.Where.Width(), c.Where.Height()));
+    // Byte for byte: QImage's comparison leaves the fourth byte of 32-bit
+    // pixels out, and that byte holds the edge's coverage.
+    auto bytes = [](const TBitmap& b) {
+      return QByteArray(reinterpret_cast<const char*>(b.Image().constBits()), b.Image().sizeInBytes());
+    };
+    EXPECT_TRUE(bytes(*drawn) == bytes(*composed));
+    EXPECT_FALSE(bytes(*drawn) == bytes(*ground())) << "something was drawn";
+  }
+}
+
+TEST(KeyedStretch, StoredDepthDoesNotChangeTheCoverage) {
+  // Pictures are stored with 24 bits and read as they are; the coverage must
+  // be what the same pixels give at 32 bits, shrunk, grown and as stored.
+  for (const char* name : {"imgRed1", "imgAquaShot", "imgBonus"}) {
+    const auto stored = LoadGamePicture(name);
+    ASSERT_NE(stored, nullptr);
+    ASSERT_EQ(stored->Image().format(), QImage::Format_BGR888) << name;
+    const TBitmap wide(stored->Image().convertToFormat(QImage::Format_RGB32), TPixelFormat::pf32bit);
+    for (const auto& [w, h] : {std::pair{56, 70}, std::pair{stored->Width(), stored->Height()}, std::pair{323, 404}}) {
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(w) + "x" + std::to_string(h));
+      const QImage a = KeyedCoverage(*stored, w, h), b = KeyedCoverage(wide, w, h);
+      EXPECT_TRUE(QByteArray(reinterpret_cast<const char*>(a.constBits()), a.sizeInBytes()) ==
+                  QByteArray(reinterpret_cast<const char*>(b.constBits()), b.sizeInBytes()));
+    }
+  }
+}
+
+TEST(KeyedStretch, WideComposeTreatsEveryLaneAsALonePixel) {
+  // Composing takes four pixels at a time where each is left out or covers
+  // all: a row with a partly covering pixel, a left-out one and one of the
+  // key's own colour in every lane, over the key and over drawn pixels, must
+  // come out as composing each pixel on its own does.
+  const QRgb kinds[] = {qRgba(0, 0, 0, 0), qRgba(10, 120, 30, 255), qRgba(40, 20, 60, 128),
+                        qRgba(255, 255, 255, 255), qRgba(0, 90, 0, 255)};
+  for (int lane = 0; lane < 8; ++lane)
+    for (QRgb under : {qRgb(255, 255, 255), qRgb(0, 0, 200)}) {
+      SCOPED_TRACE(testing::Message() << "lane " << lane << " over " << std::hex << under);
+      QImage layer(11, 1, QImage::Format_ARGB32_Premultiplied);
+      for (int x = 0; x < 11; ++x) layer.setPixel(x, 0, kinds[(x + lane) % 5]);
+      auto ground = [&] {
+        auto b = std::make_unique<TBitmap>(13, 2);  // bottom-left white: the key
+        for (int x = 0; x < 13; ++x) b->Image().setPixel(x, 0, under);
+        return b;
+      };
+      const auto whole = ground(), alone = ground();
+      whole->Canvas().Compose(1, 0, layer);
+      for (int x = 0; x < 11; ++x) alone->Canvas().Compose(1 + x, 0, layer.copy(x, 0, 1, 1));
+      for (int x = 0; x < 13; ++x) EXPECT_EQ(Raw(*whole, x, 0), Raw(*alone, x, 0)) << "pixel " << x;
+    }
 }
 
 TEST(KeyedStretch, WideDrawsMixEdgePixelsInEveryLane) {

@@ -1,6 +1,7 @@
 // The cache of stretched pictures: what it answers is what a direct stretch
-// makes, it stretches each picture and size once, and a copy taken from it
-// can be drawn on without changing what later balloons get.
+// makes, it stretches each picture and size once, a copy taken from it can be
+// drawn on without changing what later balloons get, and a picture that
+// changed is stretched again.
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -65,6 +66,47 @@ TEST(StretchCache, DrawingOnOneCopyLeavesTheNextAlone) {
   const QImage second = cache.Stretched(Disc(), 60, 75);
   EXPECT_EQ(second, Direct(Disc(), 60, 75));
   EXPECT_EQ(cache.Misses(), 1);
+}
+
+TEST(StretchCache, AChangedPictureIsStretchedAgainAndTheCacheStaysBounded) {
+  TBitmap picture;
+  picture.Assign(Disc());
+  TStretchCache cache;
+  EXPECT_EQ(cache.Stretched(picture, 30, 37), Direct(picture, 30, 37));
+  EXPECT_EQ(cache.Misses(), 1);
+
+  struct {
+    const char* Why;
+    void (*Change)(TBitmap&);
+  } const changes[] = {
+      {"pixels written", [](TBitmap& b) { b.Image().setPixel(20, 20, qRgb(0, 90, 0)); }},
+      {"picture replaced", [](TBitmap& b) {
+         TBitmap other(40, 50);
+         other.Canvas().Brush.Color = RGB(10, 10, 160);
+         other.Canvas().FillRect(Rect(8, 8, 30, 40));
+         other.Transparent = true;
+         b.Assign(other);
+       }},
+      {"no longer keyed", [](TBitmap& b) { b.Transparent = false; }},
+  };
+  int misses = 1;
+  for (const auto& c : changes) {
+    SCOPED_TRACE(c.Why);
+    c.Change(picture);
+    EXPECT_EQ(cache.Stretched(picture, 30, 37), Direct(picture, 30, 37));
+    EXPECT_EQ(cache.Misses(), ++misses);
+    EXPECT_EQ(cache.Stretched(picture, 30, 37), Direct(picture, 30, 37));
+    EXPECT_EQ(cache.Misses(), misses) << "found the second time";
+  }
+
+  // Beyond MaxEntries pictures the cache starts again instead of growing.
+  TStretchCache bounded;
+  for (int w = 1; w <= TStretchCache::MaxEntries; ++w) bounded.Stretched(Disc(), w, 5);
+  bounded.Stretched(Disc(), 1, 5);
+  EXPECT_EQ(bounded.Misses(), TStretchCache::MaxEntries) << "all kept so far";
+  bounded.Stretched(Disc(), TStretchCache::MaxEntries + 1, 5);
+  bounded.Stretched(Disc(), 1, 5);
+  EXPECT_EQ(bounded.Misses(), TStretchCache::MaxEntries + 2) << "emptied for the one too many";
 }
 
 }  // namespace

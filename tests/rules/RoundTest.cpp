@@ -2,6 +2,11 @@
 // special balloons, spiky pops and the ends of a round.
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <array>
+#include <memory>
+#include <vector>
+
 #include "game/Round.h"
 #include "game/RoundTiming.h"
 #include "platform/Clock.h"
@@ -381,6 +386,104 @@ TEST_F(TRoundRules, SetupSortsBySizeAndResetsTheCounters) {
   EXPECT_EQ(r.FRoundPoints + r.FRoundHits + r.FBalloonsDown, 0);
   EXPECT_EQ(SlotOf(r.FAnswer) != 0, true);
   for (int i = 1; i < 10; ++i) EXPECT_LE(r.FBalloons[i]->FSize, r.FBalloons[i + 1]->FSize) << i;
+}
+
+// Pictures for a round's balloons: a disc of its own colour per balloon
+// colour, keyed on white as the game's are stored.
+struct TRoundPictures {
+  std::array<std::unique_ptr<TBitmap>, 4> Discs;
+  std::unique_ptr<TBitmap> Badge = std::make_unique<TBitmap>(60, 75);
+  TRoundPictures() {
+    for (int c = 0; c < 4; ++c) {
+      Discs[c] = std::make_unique<TBitmap>(60, 75);
+      Paint(*Discs[c], QColor(40 + 60 * c, 200 - 40 * c, 90));
+    }
+    Paint(*Badge, QColor(0, 0, 0));
+  }
+  static void Paint(TBitmap& b, const QColor& colour) {
+    QPainter p(&b.Image());
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(QRect(5, 5, 50, 55));
+    b.Transparent = true;
+  }
+  TBalloonPictures ForRound() const {
+    const auto disc = [this](std::uint8_t c, int) -> const TBitmap* { return c < 4 ? Discs[c].get() : nullptr; };
+    return {disc, disc, {Badge.get(), Badge.get(), Badge.get()}};
+  }
+};
+
+// The bytes of every picture of every balloon of a round, slot by slot.
+std::vector<QByteArray> RoundPictureBytes(const TRound& r) {
+  std::vector<QByteArray> all;
+  for (int i = 1; i <= 10; ++i) {
+    for (int n = 1; n <= 3; ++n) {
+      const QImage& img = r.FBalloons[i]->FImages[n]->Image();
+      all.emplace_back(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes());
+    }
+    const QImage& shot = r.FBalloons[i]->FShotImage->Image();
+    all.emplace_back(reinterpret_cast<const char*>(shot.constBits()), shot.sizeInBytes());
+  }
+  return all;
+}
+
+TEST(RoundPictures, StretchedPicturesServeLaterRoundsOnAPlayfieldOfTheSameSize) {
+  const TRoundPictures pictures;
+  auto setup = [&](TRound& r, int width, int height) {
+    RandSeed(5);
+    r.FArea = Rect(0, 0, width, height);
+    r.FAnswer = 7;
+    r.Settings.Special = 4;
+    r.Setup(4, width);
+  };
+  TRound r;
+  r.Pictures = pictures.ForRound();
+  setup(r, 1152, 816);
+  const int firstMisses = r.PicturesStretched();
+  const std::vector<QByteArray> first = RoundPictureBytes(r);
+  ASSERT_GT(firstMisses, 0);
+  r.Abandon();
+
+  // The same draws again: nothing is stretched anew, and every balloon
+  // shows what it showed when its pictures were stretched for it.
+  setup(r, 1152, 816);
+  EXPECT_EQ(r.PicturesStretched(), firstMisses);
+  EXPECT_TRUE(RoundPictureBytes(r) == first);
+  r.Abandon();
+
+  // Another playfield size: the cache starts again, and the round is what a
+  // round that never saw the first size makes.
+  setup(r, 1920, 1032);
+  TRound fresh;
+  fresh.Pictures = pictures.ForRound();
+  setup(fresh, 1920, 1032);
+  EXPECT_EQ(r.PicturesStretched(), firstMisses + fresh.PicturesStretched());
+  EXPECT_TRUE(RoundPictureBytes(r) == RoundPictureBytes(fresh));
+  r.Abandon();
+}
+
+TEST(RoundPictures, APictureChangedBetweenRoundsIsStretchedAgain) {
+  TRoundPictures pictures;
+  TRound r;
+  r.Pictures = pictures.ForRound();
+  auto setup = [&] {
+    RandSeed(9);
+    r.FArea = Rect(0, 0, 1152, 816);
+    r.FAnswer = 7;
+    r.Setup(4, 1152);
+  };
+  setup();
+  const int firstMisses = r.PicturesStretched();
+  r.Abandon();
+  for (auto& disc : pictures.Discs) TRoundPictures::Paint(*disc, QColor(250, 250, 0));
+  setup();
+  EXPECT_GT(r.PicturesStretched(), firstMisses);
+  for (int i = 1; i <= 10; ++i) {
+    const TBalloon& b = *r.FBalloons[i];
+    const QImage& img = b.FImages[1]->Image();
+    EXPECT_EQ(img.pixel(img.width() / 2, img.height() / 2) & 0xFFFFFF, qRgb(250, 250, 0) & 0xFFFFFF)
+        << "slot " << i << " shows the new picture";
+  }
 }
 
 // The shelter's place for a fixed seed: the horizontal draw first, then the
