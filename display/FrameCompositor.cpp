@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <cstdio>
 #include <chrono>
-#include <cstdlib>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -23,20 +23,22 @@ struct TRows {
   std::uint32_t* Row(int y) const { return Origin + (y - Top) * Stride; }
 };
 
-// Calls f(rect) for each rectangle of region cut to rows [top, bottom).
-// QRegion keeps its rectangles sorted by their top rows.
+// Calls f(rect) for each rectangle of region cut to rows [top, bottom) and
+// columns [0, width). QRegion keeps its rectangles sorted by their top rows.
 template <class F>
-void ForRectsInRows(const QRegion& region, int top, int bottom, F f) {
+void ForRectsInRows(const QRegion& region, int top, int bottom, int width, F f) {
   for (const QRect& r : region) {
     if (r.top() >= bottom) break;
     if (r.bottom() < top) continue;
-    f(QRect(r.left(), std::max(r.top(), top), r.width(), std::min(r.bottom() + 1, bottom) - std::max(r.top(), top)));
+    const int left = std::max(r.left(), 0), right = std::min(r.right() + 1, width);
+    if (left < right)
+      f(QRect(left, std::max(r.top(), top), right - left, std::min(r.bottom() + 1, bottom) - std::max(r.top(), top)));
   }
 }
 
 bool TouchesRows(const QRegion& region, int top, int bottom) {
   bool touched = false;
-  ForRectsInRows(region, top, bottom, [&](const QRect&) { touched = true; });
+  ForRectsInRows(region, top, bottom, std::numeric_limits<int>::max(), [&](const QRect&) { touched = true; });
   return touched;
 }
 
@@ -79,14 +81,14 @@ int PlainRun(const std::uint32_t* s, int n, std::uint32_t key) {
 
 void ApplyOp(const TFrameOp& op, const TRows& rows) {
   if (op.Kind == TFrameOp::TKind::Blend) {
-    ForRectsInRows(op.Area, rows.Top, rows.Bottom, [&](const QRect& r) {
+    ForRectsInRows(op.Area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
       for (int y = r.top(); y <= r.bottom(); ++y)
         BlendRun(PictureRow(op.Picture, y - op.At.y()) + (r.left() - op.At.x()), rows.Row(y) + r.left(), r.width(),
                  op.Weight, op.Key);
     });
     return;
   }
-  ForRectsInRows(op.Area, rows.Top, rows.Bottom, [&](const QRect& r) {
+  ForRectsInRows(op.Area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
     if (!op.Key) return CopyPicture(op.Picture, op.At, r, rows);
     const QRgb key = *op.Key & 0xFFFFFF;
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -240,11 +242,11 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     const std::size_t need = static_cast<std::size_t>(job.Width) * (b.Bottom - b.Top);
     if (scratch.size() < need) scratch.resize(need);
     const TRows rows{scratch.data(), job.Width, b.Top, b.Bottom, job.Width};
-    ForRectsInRows(job.FromStart, b.Top, b.Bottom, [&](const QRect& r) { CopyPicture(*job.Start, QPoint(), r, rows); });
-    ForRectsInRows(job.FromUnder, b.Top, b.Bottom, [&](const QRect& r) { CopyPicture(*job.Under, QPoint(), r, rows); });
+    ForRectsInRows(job.FromStart, b.Top, b.Bottom, job.Width, [&](const QRect& r) { CopyPicture(*job.Start, QPoint(), r, rows); });
+    ForRectsInRows(job.FromUnder, b.Top, b.Bottom, job.Width, [&](const QRect& r) { CopyPicture(*job.Under, QPoint(), r, rows); });
     for (const TFrameOp& op : ops) ApplyOp(op, rows);
     for (const TPixelTarget& t : *job.Targets) {
-      ForRectsInRows(t.Area, b.Top, b.Bottom, [&](const QRect& r) {
+      ForRectsInRows(t.Area, b.Top, b.Bottom, job.Width, [&](const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y)
           StreamRow(reinterpret_cast<std::uint32_t*>(t.Bits + (y + t.Origin.y()) * t.Stride) + r.left() + t.Origin.x(),
                     rows.Row(y) + r.left(), r.width(), t.Opaque);

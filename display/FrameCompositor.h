@@ -31,7 +31,8 @@ struct TFrameOp {
     Blend,   // Picture's pixels from At on mixed over the frame (see BlendRun)
   };
   TKind Kind = TKind::Sprite;
-  // The pixels the operation changes; it lies within the picture placed at At.
+  // The pixels the operation changes; it lies within the picture placed at
+  // At. Parts outside the frame are left out.
   QRegion Area;
   // 32-bit picture (Sprite, Blend), shared with its owner and only
   // read: an owner that changes or frees its picture later does not change
