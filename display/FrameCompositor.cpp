@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <limits>
+#include <tuple>
 #include <cstdio>
 #include <chrono>
 #ifdef __SSE2__
@@ -79,7 +80,10 @@ int PlainRun(const std::uint32_t* s, int n, std::uint32_t key) {
   return i;
 }
 
-void ApplyOp(const TFrameOp& op, const TRows& rows) {
+// Carries out op on rows. spans: for a keyed sprite, its picture's plain
+// run per row (see TFrameCompositor::TSpans), copied without comparing; may
+// be null.
+void ApplyOp(const TFrameOp& op, const TRows& rows, const TFrameCompositor::TSpans* spans) {
   if (op.Kind == TFrameOp::TKind::Blend) {
     ForRectsInRows(op.Area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
       for (int y = r.top(); y <= r.bottom(); ++y)
@@ -91,9 +95,22 @@ void ApplyOp(const TFrameOp& op, const TRows& rows) {
   ForRectsInRows(op.Area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
     if (!op.Key) return CopyPicture(op.Picture, op.At, r, rows);
     const QRgb key = *op.Key & 0xFFFFFF;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      KeyedCopy(rows.Row(y) + r.left(), PictureRow(op.Picture, y - op.At.y()) + (r.left() - op.At.x()), r.width(),
-                key);
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      // Picture columns [x0, x1) of this row; the plain run [a, b) among them
+      // is a plain copy, the rest is compared with the key.
+      const int x0 = r.left() - op.At.x(), x1 = x0 + r.width();
+      int a = x1, b = x1;
+      if (spans) {
+        const auto& span = (*spans)[y - op.At.y()];
+        a = std::clamp(span.first, x0, x1);
+        b = std::clamp(span.second, a, x1);
+      }
+      std::uint32_t* d = rows.Row(y) + op.At.x();
+      const std::uint32_t* s = PictureRow(op.Picture, y - op.At.y());
+      KeyedCopy(d + x0, s + x0, a - x0, key);
+      std::memcpy(d + a, s + a, static_cast<size_t>(b - a) * 4);
+      KeyedCopy(d + b, s + b, x1 - b, key);
+    }
   });
 }
 
@@ -146,7 +163,7 @@ void ApplyFrameOps(QImage& image, const TFrameOps& ops) {
   if (ops.empty() || image.isNull()) return;
   const TRows rows{reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4, 0, image.height(),
                    image.width()};
-  for (const TFrameOp& op : ops) ApplyOp(op, rows);
+  for (const TFrameOp& op : ops) ApplyOp(op, rows, nullptr);
 }
 
 // ---- the compositor ------------------------------------------------------------
@@ -163,6 +180,8 @@ struct TFrameCompositor::TJob {
     int Top, Bottom;
   };
   std::vector<TBand> Bands;
+  // Per operation: a keyed sprite's plain runs; null for the others.
+  std::vector<std::shared_ptr<const TSpans>> Spans;
   std::atomic<std::size_t> Next{0};
   std::exception_ptr Error;
 };
@@ -200,6 +219,9 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
     job.FromStart = inside;
   }
   job.Width = start.width();
+  job.Spans.resize(ops.size());
+  for (std::size_t k = 0; k < ops.size(); ++k)
+    if (ops[k].Kind == TFrameOp::TKind::Sprite && ops[k].Key) job.Spans[k] = PlainSpans(ops[k].Picture, *ops[k].Key);
 
   const int rows = BandRows(job.Width);
   for (int top = bounds.top(); top <= bounds.bottom(); top += rows) {
@@ -236,15 +258,72 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
   if (job.Error) std::rethrow_exception(job.Error);
 }
 
+std::shared_ptr<const TFrameCompositor::TSpans> TFrameCompositor::PlainSpans(const QImage& picture, QRgb key) {
+  const auto id = std::make_pair(picture.cacheKey(), key & 0xFFFFFF);
+  if (const auto it = FSpans.find(id); it != FSpans.end()) return it->second;
+  // The pictures of a round are few; a cache that only grows would keep
+  // those of every round.
+  if (FSpans.size() >= kSpanPictures) FSpans.clear();
+  auto spans = std::make_shared<TSpans>(picture.height(), std::make_pair(0, 0));
+  const int w = picture.width();
+  for (int y = 0; y < picture.height(); ++y) {
+    const std::uint32_t* s = PictureRow(picture, y);
+    for (int x = 0; x < w;) {
+      const int run = PlainRun(s + x, w - x, key & 0xFFFFFF);
+      if (run > (*spans)[y].second - (*spans)[y].first) (*spans)[y] = {x, x + run};
+      x += std::max(run, 1);
+    }
+  }
+  FSpans.emplace(id, spans);
+  return spans;
+}
+
 void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) {
   const TFrameOps& ops = *job.Ops;
   auto band = [&](const TJob::TBand& b) {
     const std::size_t need = static_cast<std::size_t>(job.Width) * (b.Bottom - b.Top);
     if (scratch.size() < need) scratch.resize(need);
     const TRows rows{scratch.data(), job.Width, b.Top, b.Bottom, job.Width};
-    ForRectsInRows(job.FromStart, b.Top, b.Bottom, job.Width, [&](const QRect& r) { CopyPicture(*job.Start, QPoint(), r, rows); });
-    ForRectsInRows(job.FromUnder, b.Top, b.Bottom, job.Width, [&](const QRect& r) { CopyPicture(*job.Under, QPoint(), r, rows); });
-    for (const TFrameOp& op : ops) ApplyOp(op, rows);
+    // Where a sprite's pixels are plain, whatever lay there before is
+    // overwritten (every operation works pixel by pixel), so the start is not
+    // read there: the copies from start and under leave those columns out.
+    std::vector<QRect> fill[2];
+    ForRectsInRows(job.FromStart, b.Top, b.Bottom, job.Width, [&](const QRect& r) { fill[0].push_back(r); });
+    ForRectsInRows(job.FromUnder, b.Top, b.Bottom, job.Width, [&](const QRect& r) { fill[1].push_back(r); });
+    std::vector<std::pair<int, int>> covered;
+    for (int y = b.Top; y < b.Bottom; ++y) {
+      covered.clear();
+      for (std::size_t k = 0; k < ops.size(); ++k) {
+        const TFrameOp& op = ops[k];
+        if (op.Kind != TFrameOp::TKind::Sprite || y < op.At.y() || y >= op.At.y() + op.Picture.height()) continue;
+        int a = 0, e = op.Picture.width();
+        if (op.Key) std::tie(a, e) = (*job.Spans[k])[y - op.At.y()];
+        if (a >= e) continue;
+        for (const QRect& r : op.Area) {
+          if (r.top() > y) break;
+          if (r.bottom() < y) continue;
+          const int left = std::max(r.left(), op.At.x() + a), right = std::min(r.right() + 1, op.At.x() + e);
+          if (left < right) covered.emplace_back(left, right);
+        }
+      }
+      std::sort(covered.begin(), covered.end());
+      for (int from = 0; from < 2; ++from) {
+        const QImage& picture = from == 0 ? *job.Start : *job.Under;
+        for (const QRect& r : fill[from]) {
+          if (y < r.top() || y > r.bottom()) continue;
+          int x = r.left();
+          const int end = r.right() + 1;
+          for (const auto& [cl, cr] : covered) {
+            if (cr <= x) continue;
+            if (cl >= end) break;
+            if (cl > x) std::memcpy(rows.Row(y) + x, PictureRow(picture, y) + x, static_cast<size_t>(cl - x) * 4);
+            x = std::max(x, cr);
+          }
+          if (x < end) std::memcpy(rows.Row(y) + x, PictureRow(picture, y) + x, static_cast<size_t>(end - x) * 4);
+        }
+      }
+    }
+    for (std::size_t k = 0; k < ops.size(); ++k) ApplyOp(ops[k], rows, job.Spans[k].get());
     for (const TPixelTarget& t : *job.Targets) {
       ForRectsInRows(t.Area, b.Top, b.Bottom, job.Width, [&](const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y)

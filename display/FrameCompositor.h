@@ -18,6 +18,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -88,16 +90,25 @@ public:
   void Compose(const QImage& start, const QImage& under, const QRegion& underArea, const TFrameOps& ops,
                const QRegion& area, const std::vector<TPixelTarget>& targets);
 
+  // Per row of a keyed picture: the longest run [first, second) of plain
+  // pixels (neither of the key colour nor partly covering), empty if none.
+  using TSpans = std::vector<std::pair<int, int>>;
+
   // Rows per band for a frame width (a band of scratch stays within about a
   // quarter of a processor's second-level cache).
   static int BandRows(int width);
 
 private:
   struct TJob;
+  // The plain runs of picture keyed on key, kept per picture while it is
+  // unchanged (calling thread only, before the bands run).
+  std::shared_ptr<const TSpans> PlainSpans(const QImage& picture, QRgb key);
   void RunBands(TJob& job, std::vector<std::uint32_t>& scratch);
   void WorkerLoop();
 
   std::vector<std::uint32_t> FScratch[2];  // a band's pixels, per thread
+  static constexpr std::size_t kSpanPictures = 256;
+  std::map<std::pair<qint64, QRgb>, std::shared_ptr<const TSpans>> FSpans;
   std::thread FWorker;
   std::mutex FMutex;
   std::condition_variable FWake;
