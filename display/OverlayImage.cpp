@@ -151,7 +151,7 @@ void TOverlayImage::BeginOverlayFrame() { OpenFrame(QRegion()); }
 namespace {
 
 // The stale area's rectangles beyond which it is brought up to date.
-constexpr int kStaleRectangles = 1024;
+constexpr int kStaleRectangles = 256;
 
 // A picture's pixels as 32 bits, converting one stored at another depth.
 QImage Pixels32(const TBitmap& b) {
