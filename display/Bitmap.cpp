@@ -14,6 +14,7 @@
 #endif
 
 #include "display/Fonts.h"
+#include "display/KeyedCopy.h"
 #include "display/Resample.h"
 
 int ScreenPixelsPerInch() {
@@ -132,6 +133,8 @@ QRgb MixOver(QRgb s, QRgb d) {
 
 bool Partial(QRgb p) { return qAlpha(p) != 0 && qAlpha(p) != 255; }
 
+}  // namespace
+
 // Copies n pixels whose colour (the low three bytes) is not key and mixes
 // those that cover only part of their place; key pixels stay as they were.
 // Every sprite of every frame goes through here, so on x86 four pixels are
@@ -167,6 +170,8 @@ void KeyedCopy(QRgb* d, const QRgb* s, int n, QRgb key) {
   for (; i < n; ++i)
     if ((s[i] & 0xFFFFFF) != key) d[i] = Partial(s[i]) ? MixOver(s[i], d[i]) : s[i];
 }
+
+namespace {
 
 // Copies src (32-bit) block (sx, sy, w, h) to dst at (dx, dy) within the clip,
 // leaving out pixels of the key colour when keyed.

@@ -6,11 +6,10 @@
 #include <QtMath>
 #include <cmath>
 #include <cstdint>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <QPaintEngine>
+#include <vector>
 
-#include "display/GraphicsRoutines.h"
+#include "display/FrameCompositor.h"
 
 namespace {
 
@@ -100,9 +99,38 @@ TBrush& TOverlayImage::OverlayBrush() {
 
 TCanvas& TOverlayImage::OverlayCanvas() {
   EnsureOverlayBuffer();
+  FlushOverlay();  // whoever draws or reads here sees the frame as drawn so far
+  return SelectFrameClip();
+}
+
+TCanvas& TOverlayImage::SelectFrameClip() {
   TCanvas& canvas = FOverlay->Canvas();
   canvas.SetClipRegion(FFrameRegion);
   return canvas;
+}
+
+const TBitmap* TOverlayImage::OverlayBuffer() const {
+  FlushOverlay();
+  return FOverlay.get();
+}
+
+void TOverlayImage::FlushOverlay() const {
+  if (FOverlay && !FOverlay->Empty()) {
+    RepairStale();
+    ApplyFrameOps(FOverlay->Image(), FOps);
+  }
+  FOps.clear();
+  FOpsArea = QRegion();
+}
+
+void TOverlayImage::RepairStale() const {
+  if (!FStale.isEmpty() && FOverlay && !FOverlay->Empty()) {
+    QImage& overlay = FOverlay->Image();
+    const std::vector<TPixelTarget> targets{{overlay.bits(), overlay.bytesPerLine(), QPoint(), FStale}};
+    FCompositor.Compose(FStaleBase, QImage(), QRegion(), {}, FStale, targets);
+  }
+  FStale = QRegion();
+  FStaleBase = QImage();
 }
 
 // ---- frame operations --------------------------------------------------------
@@ -120,34 +148,126 @@ void TOverlayImage::AddChangedRegion(std::optional<QRegion> region) {
 
 void TOverlayImage::BeginOverlayFrame() { OpenFrame(QRegion()); }
 
+namespace {
+
+// The stale area's rectangles beyond which it is brought up to date.
+constexpr int kStaleRectangles = 256;
+
+// A picture's pixels as 32 bits, converting one stored at another depth.
+QImage Pixels32(const TBitmap& b) {
+  const QImage& img = b.Image();
+  return img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
 void TOverlayImage::OpenFrame(const QRegion& keep) {
   if (FFrameOpen) return;
   FFrameOpen = true;
   EnsureOverlayBuffer();
-  TCanvas& canvas = FOverlay->Canvas();
   // Restoring only the previous frame's area erases exactly what it drew.
-  if (keep.isEmpty())
-    canvas.SetClipRegion(FLastRegion);
-  else
-    canvas.SetClipRegion((FLastRegion ? *FLastRegion : QRegion(WholeRect())) - keep);
-  canvas.CopyRect(0, 0, *FBitmap, ToTRect(WholeRect()));
-  canvas.SetClipRegion(FLastRegion);
+  QRegion restore = FLastRegion ? *FLastRegion : QRegion(WholeRect());
+  if (!keep.isEmpty()) restore -= keep;
+  if (!FBitmap->Empty() && !FOverlay->Empty()) {
+    const QImage base = Pixels32(*FBitmap);
+    restore &= WholeRect() & FOverlay->Image().rect() & base.rect();
+    if (!restore.isEmpty()) {
+      // The restore is not copied now: the area joins the stale pixels, which
+      // the next present takes from the background directly. Drawing still
+      // pending inside it is overwritten; drawing reaching outside it (or a
+      // blend that has read it) is carried out first.
+      if ((FOpsArea - restore).isEmpty()) {
+        FOps.clear();
+        FOpsArea = QRegion();
+      } else {
+        FlushOverlay();
+      }
+      // Stale pixels stand for one background: those of another one are
+      // brought up to date, unless the restore covers them anyway.
+      if (!FStale.isEmpty() && FStaleBase.cacheKey() != base.cacheKey() && !(FStale - restore).isEmpty())
+        RepairStale();
+      FStale += restore;
+      FStaleBase = base;
+      // A region of many rectangles costs time in every present: the stale
+      // pixels are then brought up to date once.
+      if (FStale.rectCount() > kStaleRectangles) RepairStale();
+    }
+  }
+  FOverlay->Canvas().SetClipRegion(FLastRegion);
   FOverlayShown = false;
 }
 
 void TOverlayImage::DrawOnOverlay(const TRect& rectangle, const TBitmap& graphic) {
   AddChangedRegion(QRegion(ToQRect(rectangle)));
   BeginOverlayFrame();
-  OverlayCanvas().Draw(rectangle.Left, rectangle.Top, graphic);
+  const std::optional<QRegion>& clip = SelectFrameClip().ClipRegion();
+  if (graphic.Empty() || FOverlay->Empty()) return;
+  TFrameOp op;
+  op.Kind = TFrameOp::TKind::Sprite;
+  op.Picture = Pixels32(graphic);
+  op.At = QPoint(rectangle.Left, rectangle.Top);
+  if (graphic.Transparent) op.Key = op.Picture.pixel(0, op.Picture.height() - 1) & 0xFFFFFF;
+  const QRect placed(op.At, op.Picture.size());
+  const QRect inside = placed & FOverlay->Image().rect();
+  // The recorded area holds the rectangle, so a graphic within its rectangle
+  // needs no clip of its own.
+  if (!clip || ToQRect(rectangle).contains(placed))
+    op.Area = inside;
+  else
+    op.Area = *clip & inside;
+  Record(std::move(op));
+}
+
+void TOverlayImage::Record(TFrameOp op) {
+  if (op.Area.isEmpty()) return;
+  FOpsArea += op.Area;
+  FOps.push_back(std::move(op));
 }
 
 void TOverlayImage::TextOnOverlay(int x, int y, const QString& text) {
-  const TCanvas& measure = OverlayCanvas();
+  EnsureOverlayBuffer();
+  const TCanvas& measure = SelectFrameClip();
   const int w = measure.TextWidth(text);
   const int h = measure.TextHeight(text);
   AddChangedRegion(QRegion(x, y, w, h));
   BeginOverlayFrame();
-  OverlayCanvas().TextOut(x, y, text);
+  TCanvas& canvas = SelectFrameClip();
+  if (text.isEmpty() || FOverlay->Empty()) return;
+  // Text is written at once, on the buffer, over the frame as drawn so far
+  // under it: smoothed glyphs are mixed with what lies under them, and Qt
+  // need not give the same bytes when it writes the same text again. Glyphs
+  // may reach a little beyond their cell (overhangs, smoothing); a cell's
+  // height around it holds them.
+  QRegion area(QRect(x - h, y - h, w + 2 * h, 3 * h) & FOverlay->Image().rect());
+  if (canvas.ClipRegion()) area &= *canvas.ClipRegion();
+  if (area.isEmpty()) return;
+  BringUpToDate(area);
+  canvas.SetClipRegion(area);
+  canvas.TextOut(x, y, text);
+  canvas.SetClipRegion(FFrameRegion);
+}
+
+void TOverlayImage::BringUpToDate(const QRegion& area) {
+  QImage& overlay = FOverlay->Image();
+  const QRegion stale = FStale & area;
+  if (!stale.isEmpty()) {
+    TFrameOp restore;
+    restore.Picture = FStaleBase;
+    restore.Area = stale;
+    ApplyFrameOps(overlay, {restore});
+    FStale -= area;
+  }
+  // The drawing calls are carried out here and leave the area for good: the
+  // buffer holds their result there from now on.
+  TFrameOps inside;
+  for (TFrameOp& op : FOps) {
+    if (!op.Area.intersects(area)) continue;
+    inside.push_back(op);
+    inside.back().Area &= area;
+    op.Area -= area;
+  }
+  ApplyFrameOps(overlay, inside);
+  std::erase_if(FOps, [](const TFrameOp& op) { return op.Area.isEmpty(); });
 }
 
 void TOverlayImage::BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& bitmap) {
@@ -156,93 +276,35 @@ void TOverlayImage::BlendOnOverlay(const TRect& rectangle, int weight, TBitmap& 
   const QRegion area(ToQRect(rectangle));
   if (FFrameOpen) {
     AddChangedRegion(area);
-    MixIntoOverlay(rectangle, weight, bitmap);
+    RecordBlend(rectangle, weight, bitmap);
   } else {
     // As the first call of a frame the blend mixes in what the previous frame
-    // drew there, so it runs before the frame restores the background; the
+    // drew there, so it comes before the frame restores the background; the
     // restore then leaves the mixed rectangle alone.
-    const QRect mixed = MixIntoOverlay(rectangle, weight, bitmap);
+    const QRect mixed = RecordBlend(rectangle, weight, bitmap);
     AddChangedRegion(area);
     OpenFrame(mixed);
   }
-  OverlayCanvas();  // the clip that later copies see, as after any drawing call
+  SelectFrameClip();  // the clip that later copies see, as after any drawing call
 }
 
-namespace {
-
-// How many pixels from s on are plain: neither of the key colour nor covering
-// only part of their place (a fourth byte other than 0 and 255). Four at a
-// time on x86, since a shelter row is one long plain run.
-int PlainRun(const std::uint32_t* s, int n, std::uint32_t key) {
-  int i = 0;
-#ifdef __SSE2__
-  const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
-  const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
-  const __m128i one = _mm_set1_epi32(0x01000000);
-  const __m128i high = _mm_set1_epi32(static_cast<int>(0xFE000000u));
-  const __m128i zero = _mm_setzero_si128();
-  for (; i + 4 <= n; i += 4) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i isKey = _mm_cmpeq_epi32(_mm_and_si128(v, colourMask), keyed);
-    // The fourth byte plus one is 0 or 1 (in the top byte) only for 255 and 0.
-    const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(_mm_add_epi32(v, one), high), zero);
-    if (_mm_movemask_epi8(_mm_andnot_si128(isKey, opaque)) != 0xFFFF) break;
-  }
-#endif
-  for (; i < n; ++i) {
-    const unsigned a = s[i] >> 24;
-    if ((s[i] & 0xFFFFFF) == key || (a != 0 && a != 255)) break;
-  }
-  return i;
-}
-
-}  // namespace
-
-QRect TOverlayImage::MixIntoOverlay(const TRect& rectangle, int weight, TBitmap& bitmap) {
-  // The shelter is mixed in place, with no temporary pictures: the row blend
-  // computes (d * 256 + (s - d) * a) mod 65536 div 256 per byte, and with the
-  // overlay's byte u as d, the bitmap's byte b as s and a = 256 - weight this
-  // is exactly (b * 256 + (u - b) * weight) mod 65536 div 256, the mix of the
-  // bitmap over what lies under it, for every weight.
+QRect TOverlayImage::RecordBlend(const TRect& rectangle, int weight, const TBitmap& bitmap) {
+  // Limited to the buffer and to the bitmap's size; not to the recorded area,
+  // which holds the rectangle anyway.
+  const QImage& pic = bitmap.Image();
   const QRect target = ToQRect(rectangle) & FOverlay->Image().rect() &
                        QRect(rectangle.Left, rectangle.Top, bitmap.Width(), bitmap.Height());
   if (target.isEmpty()) return QRect();
-  const TRect source = ToTRect(target.translated(-rectangle.Left, -rectangle.Top));
-  TCanvas& overlay = FOverlay->Canvas();
-  if (!bitmap.Transparent) {
-    BlendRect(&bitmap.Canvas(), &overlay, source, TPoint{target.left(), target.top()}, bkUniform, 256 - weight,
-              0);
-    return target;
-  }
+  TFrameOp op;
+  op.Kind = TFrameOp::TKind::Blend;
+  op.Picture = pic;
+  op.At = QPoint(rectangle.Left, rectangle.Top);
+  op.Area = target;
+  op.Weight = weight;
   // A transparent bitmap (the shelter with its rounded corners) is mixed only
-  // where it is drawn: its key-coloured pixels leave what lies under them, and
-  // its edge pixels that cover part of their place mix the blend in by that
-  // share. The rows are mixed in runs of plain pixels, so the blend of every
-  // frame costs no more than an untransparent one.
-  const QImage& pic = bitmap.Image();
-  const std::uint32_t key = pic.pixel(0, pic.height() - 1) & 0xFFFFFF;
-  QImage& over = FOverlay->Image();
-  const int n = target.width();
-  for (int y = target.top(); y <= target.bottom(); ++y) {
-    const auto* s = reinterpret_cast<const std::uint32_t*>(pic.constScanLine(y - rectangle.Top)) + source.Left;
-    auto* d = reinterpret_cast<std::uint32_t*>(over.scanLine(y)) + target.left();
-    for (int x = 0; x < n;) {
-      const int run = PlainRun(s + x, n - x, key);
-      if (run > 0) {
-        BlendRowUniform(s + x, d + x, run, 256 - weight, 0);
-        x += run;
-        continue;
-      }
-      if ((s[x] & 0xFFFFFF) != key) {  // an edge pixel: its share of the blend
-        const std::uint32_t u = d[x];
-        BlendRowUniform(s + x, d + x, 1, 256 - weight, 0);
-        const int a = qAlpha(s[x]);
-        auto mix = [a](int blended, int under) { return (blended * a + under * (255 - a) + 127) / 255; };
-        d[x] = qRgba(mix(qRed(d[x]), qRed(u)), mix(qGreen(d[x]), qGreen(u)), mix(qBlue(d[x]), qBlue(u)), qAlpha(u));
-      }
-      ++x;
-    }
-  }
+  // where it is drawn (see BlendRun).
+  if (bitmap.Transparent) op.Key = pic.pixel(0, pic.height() - 1) & 0xFFFFFF;
+  Record(std::move(op));
   return target;
 }
 
@@ -308,6 +370,11 @@ void TOverlayImage::EnsureOverlayBuffer() {
 }
 
 void TOverlayImage::ResizeBuffers() {
+  // Drawn on the buffer that is discarded now.
+  FOps.clear();
+  FOpsArea = QRegion();
+  FStale = QRegion();
+  FStaleBase = QImage();
   if (FOverlay) {
     // Discard the old frame entirely: the next frame restores everything.
     FOverlay->SetSize(0, 0);
@@ -468,12 +535,44 @@ void TOverlayImage::ShowPicture(QPainter& painter, const TBitmap& picture, const
   }
 }
 
+bool TOverlayImage::ComposeOnto(QPainter& painter, const QRegion& area) {
+  // Only a backing store of 32-bit pixels, placed on whole pixels, takes the
+  // frame's bytes as they are; anything else gets the buffer through Qt. The
+  // painter's own device is the widget; its engine paints on the store.
+  QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+  if (!FOverlay || FOverlay->Empty() || !device || device->devType() != QInternal::Image) return false;
+  auto* store = static_cast<QImage*>(device);
+  // A premultiplied store takes our pixels as opaque, as Qt's copy of them
+  // would: the fourth byte becomes 255.
+  const bool opaque = store->format() == QImage::Format_ARGB32_Premultiplied;
+  if ((store->format() != QImage::Format_RGB32 && !opaque) || !store->isDetached()) return false;
+  const QTransform& t = painter.deviceTransform();
+  if (t.type() > QTransform::TxScale) return false;
+  const int ox = qRound(t.dx()), oy = qRound(t.dy());
+  if (std::abs(t.dx() - ox) > kEdgeSlack || std::abs(t.dy() - oy) > kEdgeSlack) return false;
+
+  // What Qt lets this paint change: its system clip (the repainted area less
+  // what lies under opaque children), in the store's pixels.
+  QRegion visible = area & store->rect().translated(-ox, -oy);
+  const QRegion system = painter.paintEngine() ? painter.paintEngine()->systemClip() : QRegion();
+  if (!system.isEmpty()) visible &= system.translated(-ox, -oy);
+
+  // The overlay buffer is not written: what the frame drew stays recorded
+  // until someone needs the buffer (FlushOverlay).
+  const std::vector<TPixelTarget> targets{{store->bits(), store->bytesPerLine(), QPoint(ox, oy), visible, opaque}};
+  FCompositor.Compose(FOverlay->Image(), FStaleBase, FStale, FOps, visible, targets);
+  return true;
+}
+
 void TOverlayImage::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRegion pixels = PixelsToPaint(painter, event->region());
   if (FPresenting) {
     const QRegion area = pixels & WholeRect();
-    ShowPicture(painter, *FOverlay, area);
+    if (!ComposeOnto(painter, area)) {
+      FlushOverlay();
+      ShowPicture(painter, *FOverlay, area);
+    }
     const qreal r = devicePixelRatioF();
     FPresentedRegion += area.translated(qRound(FPosLeft * r), qRound(FPosTop * r));
     return;
@@ -485,6 +584,7 @@ void TOverlayImage::Paint(QPainter& painter, const QRegion& area) {
   if (FPainting) return;
   FPainting = true;
   TFlagReset reset(FPainting);
+  FlushOverlay();  // the frame drawn so far, before the paint builds on it
   if (OnOverlayPaint) {
     EnsureOverlayBuffer();
     // Limited by the clip last selected on the overlay canvas: inside an open
@@ -493,6 +593,7 @@ void TOverlayImage::Paint(QPainter& painter, const QRegion& area) {
     FFrameOpen = true;
     OnOverlayPaint(this);
     FFrameOpen = false;
+    FlushOverlay();
     ShowPicture(painter, *FOverlay, area);
   } else if (FOverlayShown && FOverlay) {
     ShowPicture(painter, *FOverlay, area);

@@ -28,6 +28,7 @@
 #include <optional>
 
 #include "display/Bitmap.h"
+#include "display/FrameCompositor.h"
 #include "display/ShiftState.h"
 #include "platform/Types.h"
 
@@ -181,8 +182,9 @@ public:
   // ---- state, read-only ----
   int BufferWidth() const { return FBufferWidth; }
   int BufferHeight() const { return FBufferHeight; }
-  // nullptr until first needed.
-  const TBitmap* OverlayBuffer() const { return FOverlay.get(); }
+  // nullptr until first needed. Brings the buffer up to date with the open
+  // frame's drawing calls first (they are carried out when the frame is shown).
+  const TBitmap* OverlayBuffer() const;
   bool Painting() const { return FPainting; }
   bool FrameOpen() const { return FFrameOpen; }
   bool OverlayShown() const { return FOverlayShown; }
@@ -219,9 +221,27 @@ protected:
 private:
   // BeginOverlayFrame, leaving the pixels of `keep` as they are.
   void OpenFrame(const QRegion& keep);
-  // The blend of BlendOnOverlay on the overlay buffer's pixels, limited to the
-  // buffer and to the bitmap's size; answers the area it mixed.
-  QRect MixIntoOverlay(const TRect& rectangle, int weight, TBitmap& bitmap);
+  // Records the blend of BlendOnOverlay, limited to the buffer and to the
+  // bitmap's size; answers the area it mixes.
+  QRect RecordBlend(const TRect& rectangle, int weight, const TBitmap& bitmap);
+  // The overlay canvas with the open frame's recorded area as its clip, as
+  // OverlayCanvas() but leaving the recorded drawing calls pending.
+  TCanvas& SelectFrameClip();
+  // Carries out the recorded drawing calls on the overlay buffer (after the
+  // stale pixels), so that it holds the frame as drawn so far.
+  void FlushOverlay() const;
+  // Copies the background over the stale pixels of the overlay buffer.
+  void RepairStale() const;
+  // Keeps a drawing call of the open frame (nothing for an empty area).
+  void Record(TFrameOp op);
+  // Brings the overlay buffer up to date within area: afterwards it holds
+  // the frame as drawn so far there, and the recorded calls no longer reach
+  // into area.
+  void BringUpToDate(const QRegion& area);
+  // During a present: composes the frame straight into painter's backing
+  // store (and the overlay buffer) over area; false when the store cannot be
+  // written directly (nothing done then).
+  bool ComposeOnto(QPainter& painter, const QRegion& area);
   // Reaction to every move, size, screen or scale change of the control;
   // true when the pictures got a new size.
   bool WindowPosChanged();
@@ -263,4 +283,15 @@ private:
   // the overlay buffer and nothing else.
   bool FPresenting = false;
   QRegion FPresentedRegion;
+  // What the overlay buffer holds is, in this order: its own pixels, except
+  // in FStale, where it stands for FStaleBase's (the background when those
+  // pixels were restored); then the drawing calls of FOps, whose areas make
+  // FOpsArea. A present composes that straight onto the screen; the buffer is
+  // brought up to date only when someone reads or draws on it, so a frame
+  // writes each changed pixel once, to the screen.
+  mutable TFrameOps FOps;
+  mutable QRegion FOpsArea;
+  mutable QRegion FStale;
+  mutable QImage FStaleBase;
+  mutable TFrameCompositor FCompositor;
 };
