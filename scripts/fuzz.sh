@@ -15,29 +15,45 @@ for src in "$ROOT"/fuzz/*.cpp; do targets+=("$(basename "$src" .cpp)"); done
 cmake --build "$DIR" -j2 --target "${targets[@]}"
 
 failed=()
-for t in "${targets[@]}"; do
-  echo "fuzz: $t for ${SECONDS_PER_TARGET}s"
+# One target: prepares its seeds and runs it; its exit status is the target's.
+fuzz_one() {
+  local t="$1"
   mkdir -p "$DIR/corpus/$t"
   # A fresh seed folder from the patterns the target names.
-  seeds="$DIR/seeds/$t"
+  local seeds="$DIR/seeds/$t"
   rm -rf "$seeds" && mkdir -p "$seeds"
+  local patterns
   patterns="$(sed -n 's|^// Seeds:[[:space:]]*||p' "$ROOT/fuzz/$t.cpp")"
   for pattern in $patterns; do
     for f in "$ROOT"/$pattern; do [ -f "$f" ] && cp "$f" "$seeds/"; done
   done
   # Hand-made seed files kept with the sources.
   [ -d "$ROOT/fuzz/corpus/$t" ] && cp "$ROOT/fuzz/corpus/$t"/* "$seeds/"
-  log="$DIR/$t.log"
-  # The exit status is read here, not through a pipe, so that a fault is
-  # reported with the target's name instead of ending the script silently.
-  status=0
   QT_QPA_PLATFORM=offscreen "$DIR/fuzz/$t" -max_total_time="$SECONDS_PER_TARGET" -print_final_stats=0 \
-    -artifact_prefix="$DIR/$t-" "$DIR/corpus/$t" "$seeds" >"$log" 2>&1 || status=$?
-  tail -n 2 "$log"
-  if [ "$status" -ne 0 ]; then
-    echo "fuzz: $t found a fault (exit $status); its output is in $log"
-    failed+=("$t")
-  fi
+    -artifact_prefix="$DIR/$t-" "$DIR/corpus/$t" "$seeds" >"$DIR/$t.log" 2>&1
+}
+
+# Two targets at a time, one per core. Each exit status is read from its own
+# wait, not through a pipe, so that a fault is reported with the target's
+# name instead of ending the script silently.
+for ((i = 0; i < ${#targets[@]}; i += 2)); do
+  pair=("${targets[@]:i:2}")
+  pids=()
+  for t in "${pair[@]}"; do
+    echo "fuzz: $t for ${SECONDS_PER_TARGET}s"
+    fuzz_one "$t" &
+    pids+=($!)
+  done
+  for k in "${!pair[@]}"; do
+    t="${pair[k]}"
+    status=0
+    wait "${pids[k]}" || status=$?
+    tail -n 2 "$DIR/$t.log"
+    if [ "$status" -ne 0 ]; then
+      echo "fuzz: $t found a fault (exit $status); its output is in $DIR/$t.log"
+      failed+=("$t")
+    fi
+  done
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzz: faults found by: ${failed[*]}"
