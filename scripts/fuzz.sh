@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# The short fuzz runs: a clang build with libFuzzer and the sanitizers, then each
-# fuzz target for a few seconds, starting from seed files of our own assets
-# (each target names them in a "// Seeds:" line). Runs every target, names
-# each one that found a fault, and fails when any did.
+# The short fuzz runs: the fuzz targets of the sanitizer build (clang with
+# libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer; built here if
+# they are not yet), then each target for a few seconds, starting from seed
+# files of our own assets (each target names them in a "// Seeds:" line).
+# Runs every target, names each one that found a fault, and fails when any did.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+source "$ROOT/scripts/sanitizers.sh"
 SECONDS_PER_TARGET="${ZUGGLE_FUZZ_SECONDS:-20}"
-DIR="$ROOT/build/fuzz"
-if [ ! -f "$DIR/build.ninja" ]; then
-  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZUGGLE_BUILD_FUZZ=ON -DZUGGLE_BUILD_TESTS=OFF -DZUGGLE_BUILD_BENCH=OFF -DZUGGLE_BUILD_TOOLS=OFF
-fi
+DIR="$ROOT/build/asan"
+configure_sanitized
 targets=()
 for src in "$ROOT"/fuzz/*.cpp; do targets+=("$(basename "$src" .cpp)"); done
 cmake --build "$DIR" -j2 --target "${targets[@]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test, then the
-# short fuzz runs, then every test again in the sanitizer build; ends with the
-# test runners' summaries. Builds are kept and reused between runs.
+# Installs what is missing, builds everything and runs every test, then
+# builds the sanitizer build (with the fuzz targets), runs the short fuzz runs
+# and every test again in it; ends with the test runners' summaries. Builds
+# are kept and reused between runs.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$ROOT/scripts/sanitizers.sh"
 install_packages
@@ -12,8 +13,6 @@ build "$ROOT/build/test" -DCMAKE_BUILD_TYPE=Release -DZUGGLE_BUILD_TESTS=ON -DZU
 source "$ROOT/scripts/sound-server.sh"
 start_sound_server
 trap stop_sound_server EXIT
-
-[ -x "$ROOT/scripts/fuzz.sh" ] && "$ROOT/scripts/fuzz.sh"
 
 cd "$ROOT/build/test"
 # Held keys as a real X server repeats them (xdotool on a virtual X display).
@@ -41,9 +40,12 @@ done
 desktop-file-validate "$stage"/usr/share/applications/*.desktop || status=1
 appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml || status=1
 
+# The sanitizer build, with the fuzz targets, and their short runs.
+build_sanitized
+"$ROOT/scripts/fuzz.sh" || status=1
+
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer:
 # any finding (a fault, undefined behaviour, a leak) fails its test.
-build_sanitized
 cd "$ROOT/build/asan"
 ctest --output-on-failure -j2 --timeout 900 -E "$realtime" || status=1
 ctest --output-on-failure --timeout 900 -R "$realtime" || status=1
