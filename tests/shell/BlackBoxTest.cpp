@@ -101,10 +101,12 @@ public:
     int fds[2];
     if (::pipe(fds) != 0) return;
     // Xvfb picks a free display and writes its number into the pipe; the write
-    // end is inherited by the server (no close-on-exec).
+    // end is inherited by the server (no close-on-exec). Without -noreset the
+    // server resets when its last client leaves (a program that ended, an
+    // xdotool call), and a client that connects during the reset is refused.
     FServer.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
                                          QStringLiteral("0"), QStringLiteral("1152x864x24"), QStringLiteral("-ac"),
-                                         QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                                         QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     ::close(fds[1]);
     pollfd p{fds[0], POLLIN, 0};
     QByteArray number;
