@@ -113,13 +113,12 @@ TColor TBitmap::TransparentColor() const {
 
 // ---- TCanvas --------------------------------------------------------------
 
-namespace {
-
-// The 32-bit pixels of a bitmap, converting a stored picture of another depth.
 QImage Pixels32(const TBitmap& b) {
   const QImage& img = b.Image();
   return img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
 }
+
+namespace {
 
 // A pixel that covers part of its place (fourth byte 1..254) mixed over d; the
 // result covers what either covered.
@@ -259,7 +258,7 @@ void ComposeRow(const QRgb* s, QRgb* d, int n, QRgb key) {
 template <class Sink>
 void KeyedCoverageRows(const TBitmap& graphic, int w, int h, Sink&& sink) {
   const QImage& stored = graphic.Image();
-  const QRgb key = stored.pixel(0, stored.height() - 1) & 0xFFFFFF;
+  const QRgb key = KeyPixel(stored);
   const int sw = stored.width(), sh = stored.height();
   // The picture premultiplied by its coverage: key pixels are empty, all
   // others opaque. At its own size that is the answer.
@@ -471,7 +470,7 @@ void TCanvas::Draw(int x, int y, const TBitmap& graphic) {
   FOwner.SetPixelFormat(TPixelFormat::pf32bit);
   const QImage src = Pixels32(graphic);
   std::optional<QRgb> key;
-  if (graphic.Transparent) key = src.pixel(0, src.height() - 1);
+  if (graphic.Transparent) key = KeyPixel(src);
   Blit(FOwner.Image(), x, y, src, 0, 0, src.width(), src.height(),
        Clip({x, y, x + src.width(), y + src.height()}), key);
 }
@@ -499,7 +498,7 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
     QImage& dst = FOwner.Image();
     const QRect within = clip.boundingRect().intersected(dst.rect());
     if (within.isEmpty()) return;
-    const QRgb key = dst.pixel(0, dst.height() - 1) & 0xFFFFFF;
+    const QRgb key = KeyPixel(dst);
     uchar* const dBits = dst.bits();
     const qsizetype dStride = dst.bytesPerLine();
     KeyedCoverageRows(graphic, r.Width(), r.Height(), [&](int y, const QRgb* row, int x0, int x1) {
@@ -530,7 +529,7 @@ void TCanvas::ComposeWithin(int x, int y, const QImage& layer, const QRegion& cl
                          ? layer
                          : layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   QImage& dst = FOwner.Image();
-  const QRgb key = dst.pixel(0, dst.height() - 1) & 0xFFFFFF;
+  const QRgb key = KeyPixel(dst);
   uchar* const dBits = dst.bits();
   const qsizetype dStride = dst.bytesPerLine();
   for (const QRect& c : clip.intersected(QRect(x, y, src.width(), src.height())).intersected(dst.rect())) {

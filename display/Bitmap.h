@@ -157,6 +157,14 @@ private:
   TCanvas FCanvas{*this};
 };
 
+// A picture's pixels as 32 bits (Format_RGB32, the fourth byte kept), the
+// picture itself when it is stored so, else converted from its depth.
+QImage Pixels32(const TBitmap& b);
+
+// A picture's key colour: its bottom-left pixel, colour bytes only
+// (0x00RRGGBB). Not for a null picture.
+inline QRgb KeyPixel(const QImage& picture) { return picture.pixel(0, picture.height() - 1) & 0xFFFFFF; }
+
 // The graphic's pixels that are not of its key colour (the bottom-left pixel's),
 // stretched smoothly to w x h, as a premultiplied ARGB drawing whose alpha is
 // the share of each pixel they cover: shrinking keeps a thin line as a run of

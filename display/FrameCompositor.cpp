@@ -5,8 +5,6 @@
 #include <cstring>
 #include <limits>
 #include <tuple>
-#include <cstdio>
-#include <chrono>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif

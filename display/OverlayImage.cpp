@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QtMath>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <QPaintEngine>
@@ -120,7 +121,6 @@ void TOverlayImage::FlushOverlay() const {
     ApplyFrameOps(FOverlay->Image(), FOps);
   }
   FOps.clear();
-  FOpsArea = QRegion();
 }
 
 void TOverlayImage::RepairStale() const {
@@ -153,12 +153,6 @@ namespace {
 // The stale area's rectangles beyond which it is brought up to date.
 constexpr int kStaleRectangles = 256;
 
-// A picture's pixels as 32 bits, converting one stored at another depth.
-QImage Pixels32(const TBitmap& b) {
-  const QImage& img = b.Image();
-  return img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
-}
-
 }  // namespace
 
 void TOverlayImage::OpenFrame(const QRegion& keep) {
@@ -176,9 +170,8 @@ void TOverlayImage::OpenFrame(const QRegion& keep) {
       // the next present takes from the background directly. Drawing still
       // pending inside it is overwritten; drawing reaching outside it (or a
       // blend that has read it) is carried out first.
-      if ((FOpsArea - restore).isEmpty()) {
+      if (std::all_of(FOps.begin(), FOps.end(), [&](const TFrameOp& op) { return (op.Area - restore).isEmpty(); })) {
         FOps.clear();
-        FOpsArea = QRegion();
       } else {
         FlushOverlay();
       }
@@ -206,7 +199,7 @@ void TOverlayImage::DrawOnOverlay(const TRect& rectangle, const TBitmap& graphic
   op.Kind = TFrameOp::TKind::Sprite;
   op.Picture = Pixels32(graphic);
   op.At = QPoint(rectangle.Left, rectangle.Top);
-  if (graphic.Transparent) op.Key = op.Picture.pixel(0, op.Picture.height() - 1) & 0xFFFFFF;
+  if (graphic.Transparent) op.Key = KeyPixel(op.Picture);
   const QRect placed(op.At, op.Picture.size());
   const QRect inside = placed & FOverlay->Image().rect();
   // The recorded area holds the rectangle, so a graphic within its rectangle
@@ -220,7 +213,6 @@ void TOverlayImage::DrawOnOverlay(const TRect& rectangle, const TBitmap& graphic
 
 void TOverlayImage::Record(TFrameOp op) {
   if (op.Area.isEmpty()) return;
-  FOpsArea += op.Area;
   FOps.push_back(std::move(op));
 }
 
@@ -303,7 +295,7 @@ QRect TOverlayImage::RecordBlend(const TRect& rectangle, int weight, const TBitm
   op.Weight = weight;
   // A transparent bitmap (the shelter with its rounded corners) is mixed only
   // where it is drawn (see BlendRun).
-  if (bitmap.Transparent) op.Key = pic.pixel(0, pic.height() - 1) & 0xFFFFFF;
+  if (bitmap.Transparent) op.Key = KeyPixel(pic);
   Record(std::move(op));
   return target;
 }
@@ -372,7 +364,6 @@ void TOverlayImage::EnsureOverlayBuffer() {
 void TOverlayImage::ResizeBuffers() {
   // Drawn on the buffer that is discarded now.
   FOps.clear();
-  FOpsArea = QRegion();
   FStale = QRegion();
   FStaleBase = QImage();
   if (FOverlay) {

@@ -239,8 +239,8 @@ private:
   // into area.
   void BringUpToDate(const QRegion& area);
   // During a present: composes the frame straight into painter's backing
-  // store (and the overlay buffer) over area; false when the store cannot be
-  // written directly (nothing done then).
+  // store over area (the overlay buffer is left as it is); false when the
+  // store cannot be written directly (nothing done then).
   bool ComposeOnto(QPainter& painter, const QRegion& area);
   // Reaction to every move, size, screen or scale change of the control;
   // true when the pictures got a new size.
@@ -279,18 +279,17 @@ private:
   QSize FResizedAt;
 
   bool FBaseNotifySuspended = false;
-  // Set while PresentOverlay's synchronous repaint runs: paintEvent then copies
-  // the overlay buffer and nothing else.
+  // Set while PresentOverlay's synchronous repaint runs: paintEvent then shows
+  // the frame and nothing else.
   bool FPresenting = false;
   QRegion FPresentedRegion;
   // What the overlay buffer holds is, in this order: its own pixels, except
   // in FStale, where it stands for FStaleBase's (the background when those
-  // pixels were restored); then the drawing calls of FOps, whose areas make
-  // FOpsArea. A present composes that straight onto the screen; the buffer is
+  // pixels were restored); then the drawing calls of FOps. A present
+  // composes that straight onto the screen; the buffer is
   // brought up to date only when someone reads or draws on it, so a frame
   // writes each changed pixel once, to the screen.
   mutable TFrameOps FOps;
-  mutable QRegion FOpsArea;
   mutable QRegion FStale;
   mutable QImage FStaleBase;
   mutable TFrameCompositor FCompositor;

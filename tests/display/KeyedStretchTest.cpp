@@ -35,6 +35,18 @@ QImage OnSky(const TBitmap& stored, int w, int h) {
 }
 
 // How far a drawn pixel is from the sky towards colour c, 0..1.
+// A black disc with hard edges on the white key, as pictures are stored.
+constexpr int HardDiscSide = 150;
+constexpr double HardDiscRadius = 60;
+// disc: a new, white bitmap of HardDiscSide x HardDiscSide.
+void PaintHardDisc(TBitmap& disc) {
+  disc.Transparent = true;
+  const double c = HardDiscSide / 2.0;
+  for (int y = 0; y < HardDiscSide; ++y)
+    for (int x = 0; x < HardDiscSide; ++x)
+      if (std::hypot(x + 0.5 - c, y + 0.5 - c) < HardDiscRadius) disc.Image().setPixel(x, y, qRgb(0, 0, 0));
+}
+
 double Share(QRgb p, QColor c) {
   const QColor sky = ToQColor(kSky);
   const double full = std::abs(c.red() - sky.red()) + std::abs(c.green() - sky.green()) +
@@ -144,13 +156,10 @@ TEST(KeyedStretch, RimsFollowTheOutlineSmoothly) {
   // pixel covers about the share of it that lies inside the true circle, and
   // the whole disc keeps its area. A keyed copy that only keeps or drops
   // pixels is off by half a pixel all along the rim.
-  const int n = 150;
-  const double r = 60;
+  const int n = HardDiscSide;
+  const double r = HardDiscRadius;
   TBitmap disc(n, n);
-  disc.Transparent = true;
-  for (int y = 0; y < n; ++y)
-    for (int x = 0; x < n; ++x)
-      if (std::hypot(x + 0.5 - 75, y + 0.5 - 75) < r) disc.Image().setPixel(x, y, qRgb(0, 0, 0));
+  PaintHardDisc(disc);
   struct {
     int Size;
     double MeanError, WorstError;
@@ -162,7 +171,7 @@ TEST(KeyedStretch, RimsFollowTheOutlineSmoothly) {
     picture.Transparent = true;
     TBitmap ground(s.Size, s.Size);  // white: every pixel's darkness is its coverage
     ground.Canvas().Draw(0, 0, picture);
-    const double scale = double(s.Size) / n, radius = r * scale, centre = 75 * scale;
+    const double scale = double(s.Size) / n, radius = r * scale, centre = n / 2.0 * scale;
     double area = 0, error = 0, worst = 0;
     int rim = 0;
     for (int y = 0; y < s.Size; ++y)
@@ -187,13 +196,10 @@ TEST(KeyedStretch, GrownRimsStaySharp) {
   // hard edge over as many pixels as it grows; the edge is sharpened back to
   // a ramp about one pixel wide, so a grown balloon is as crisp as a small
   // one. Counted: the partly covering pixels per pixel of the rim's length.
-  const int n = 150;
-  const double r = 60;
+  const int n = HardDiscSide;
+  const double r = HardDiscRadius;
   TBitmap disc(n, n);
-  disc.Transparent = true;
-  for (int y = 0; y < n; ++y)
-    for (int x = 0; x < n; ++x)
-      if (std::hypot(x + 0.5 - 75, y + 0.5 - 75) < r) disc.Image().setPixel(x, y, qRgb(0, 0, 0));
+  PaintHardDisc(disc);
   for (int size : {187, 264, 323, 450}) {
     SCOPED_TRACE(std::to_string(size) + " pixels");
     TBitmap picture(size, size);
