@@ -59,6 +59,13 @@ void BlendRun(const std::uint32_t* s, std::uint32_t* d, int n, int weight, std::
 // operations may be carried out on any part of the image on its own.
 void ApplyFrameOps(QImage& image, const TFrameOps& ops);
 
+// Copies n pixels from s to d, each ORed with fill, bypassing the cache for d
+// where the processor allows (the composed frame is not read again here).
+using TStreamRow = void (*)(std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_t fill);
+// The row stream the compositor uses: with avx512, the widest this processor
+// runs; without, the one every x86-64 (or any) processor runs.
+TStreamRow StreamRowFor(bool avx512);
+
 // Where composed pixels go: frame pixel (x, y) is stored at
 // Bits + (y + Origin.y()) * Stride + (x + Origin.x()) * 4, for the pixels of Area.
 struct TPixelTarget {

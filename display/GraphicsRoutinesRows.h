@@ -1,7 +1,7 @@
 #pragma once
 // The row routines behind BlendRowUniform and its siblings, in every version
 // this build carries: the portable one and, on x86, the SSE2 one. The public
-// routines in GraphicsRoutines.h pick the fastest; tests and the benchmark
+// routines in GraphicsRoutines.h pick the fastest the processor runs; tests and the benchmark
 // call each version directly to prove they give the same bytes.
 //
 // Contract shared by every version (and by the public routines):
@@ -18,6 +18,9 @@
 
 #if defined(__x86_64__) || defined(__SSE2__)
 #define ZUGGLE_BLEND_SSE2 1
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define ZUGGLE_BLEND_AVX2 1
 #endif
 
 namespace BlendRows {
@@ -40,6 +43,15 @@ void BlendRowScaledPixelAlpha(const std::uint32_t* Source, std::uint32_t* Dest, 
                               int Bias);
 void BlendRowUniformColor(std::uint32_t* Dest, int Count, int Alpha, TColor Color);
 }  // namespace Sse2
+#endif
+
+#ifdef ZUGGLE_BLEND_AVX2
+// AVX2, on the processors that have it: eight pixels per step. Only the
+// uniform blend, the one animation frames use.
+namespace Avx2 {
+bool Available();  // this processor runs AVX2
+void BlendRowUniform(const std::uint32_t* Source, std::uint32_t* Dest, int Count, int Alpha, int Bias);
+}  // namespace Avx2
 #endif
 
 }  // namespace BlendRows

@@ -201,6 +201,30 @@ INSTANTIATE_TEST_SUITE_P(
               }}),
     [](const ::testing::TestParamInfo<TCase>& info) { return info.param.Name; });
 
+// Both row streams (the widest this processor runs, and the one every
+// processor runs) copy every pixel with the fill ORed in and nothing beside
+// the row, whatever the row's length and alignment.
+TEST(ComposedStore, RowStreamsCopyExactlyTheRow) {
+  std::mt19937 rng(11);
+  for (const bool widest : {false, true}) {
+    const TStreamRow stream = StreamRowFor(widest);
+    for (const std::uint32_t fill : {0u, 0xFF000000u}) {
+      for (const int n : {0, 1, 3, 4, 15, 16, 31, 32, 33, 63, 64, 65, 79, 100, 257}) {
+        for (int offset = 0; offset < 16; ++offset) {
+          std::vector<std::uint32_t> source(n + 1), dest(n + 40, kSentinel);
+          for (auto& p : source) p = static_cast<std::uint32_t>(rng());
+          stream(dest.data() + offset, source.data() + 1, n, fill);
+          for (int i = 0; i < static_cast<int>(dest.size()); ++i) {
+            const bool inside = i >= offset && i < offset + n;
+            ASSERT_EQ(dest[i], inside ? source[i - offset + 1] | fill : kSentinel)
+                << "widest " << widest << " fill " << fill << " n " << n << " offset " << offset << " at " << i;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(ComposedStore, APremultipliedStoreGetsOpaquePixels) {
   // A store that premultiplies its pixels takes ours as opaque, as Qt's
   // copy of them would: the fourth byte becomes 255, the colour stays.

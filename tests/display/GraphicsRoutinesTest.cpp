@@ -100,11 +100,27 @@ const TRowSet kSse2{"Sse2", BlendRows::Sse2::BlendRowUniform, BlendRows::Sse2::B
                     BlendRows::Sse2::BlendRowScaledPixelAlpha, BlendRows::Sse2::BlendRowUniformColor};
 #endif
 
-std::vector<TRowSet> AllRowSets() {
-  std::vector<TRowSet> sets{kPlain, kPublic};
+#ifdef ZUGGLE_BLEND_AVX2
+// Only the uniform blend has an AVX2 version; the other kinds are SSE2's.
+const TRowSet kAvx2{"Avx2", BlendRows::Avx2::BlendRowUniform, BlendRows::Sse2::BlendRowPixelAlpha,
+                    BlendRows::Sse2::BlendRowScaledPixelAlpha, BlendRows::Sse2::BlendRowUniformColor};
+#endif
+
+// The versions this processor runs (AVX2 only where it has it).
+std::vector<TRowSet> FastRowSets() {
+  std::vector<TRowSet> sets;
 #ifdef ZUGGLE_BLEND_SSE2
   sets.push_back(kSse2);
 #endif
+#ifdef ZUGGLE_BLEND_AVX2
+  if (BlendRows::Avx2::Available()) sets.push_back(kAvx2);
+#endif
+  return sets;
+}
+
+std::vector<TRowSet> AllRowSets() {
+  std::vector<TRowSet> sets{kPlain, kPublic};
+  for (const TRowSet& set : FastRowSets()) sets.push_back(set);
   return sets;
 }
 
@@ -129,9 +145,7 @@ TEST(BlendRows, EveryByteAndWeightMatchesTheLaneArithmetic) {
     db[pair] = static_cast<std::uint8_t>(pair & 0xFF);
   }
   std::vector<TRowSet> sets{kPlain};
-#ifdef ZUGGLE_BLEND_SSE2
-  sets.push_back(kSse2);
-#endif
+  for (const TRowSet& set : FastRowSets()) sets.push_back(set);
 
   std::vector<std::uint8_t> mixed(kPairs);
   for (int a = 0; a <= 256; ++a) {
@@ -224,10 +238,10 @@ TEST(BlendRows, OverlappingRowsBehaveAsAPixelByPixelWalk) {
   constexpr int kCount = 23;
   for (const TRowSet& set : AllRowSets()) {
     for (std::uint8_t kind = bkUniform; kind <= bkScaledPixelAlpha; ++kind) {
-      for (int shift = -6; shift <= 6; ++shift) {
-        Pixels buffer = RandomPixels(rng, kCount + 20);
+      for (int shift = -10; shift <= 10; ++shift) {
+        Pixels buffer = RandomPixels(rng, kCount + 24);
         Pixels expected = buffer;
-        const std::ptrdiff_t sourceAt = 8, destAt = 8 + shift;
+        const std::ptrdiff_t sourceAt = 12, destAt = 12 + shift;
         ExpectedRowInPlace(kind, reinterpret_cast<std::uint8_t*>(expected.data()), sourceAt, destAt, kCount, 77,
                            3);
         set.Run(kind, buffer.data() + sourceAt, buffer.data() + destAt, kCount, 77, 3);
