@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QLinearGradient>
-#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cstdio>
@@ -28,9 +27,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/FullFrameSurface.h"
 #include "display/Bitmap.h"
 #include "display/Fonts.h"
-#include "display/GraphicsRoutines.h"
 #include "display/OverlayImage.h"
 #include "game/Design.h"
 
@@ -134,42 +133,14 @@ private:
   int FTick = 0;
 };
 
-// The compositor that the overlay surface replaces: restore the whole buffer
-// from the background, draw, and copy the whole buffer to the screen.
-class TNaiveSurface : public QWidget {
-public:
-  TNaiveSurface(int width, int height) : FBase(width, height), FBuffer(width, height) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    resize(width, height);
-    PaintSky(FBase);
-    FBuffer.Canvas().Brush.Style = TBrushStyle::bsClear;
-  }
-
-  TBitmap FBase, FBuffer, FUnder, FMixed;
-
-  void Frame(TScene& scene) {
-    const TRect whole = Rect(0, 0, FBase.Width(), FBase.Height());
-    FBuffer.Canvas().CopyRect(0, 0, FBase, whole);
-    scene.Frame([&](const TRect& r, const TBitmap& g) { FBuffer.Canvas().Draw(r.Left, r.Top, g); },
-                [&](const TRect& r, TBitmap& g) {
-                  FUnder.SetSize(r.Width(), r.Height());
-                  FMixed.SetSize(r.Width(), r.Height());
-                  FUnder.Canvas().CopyRect(0, 0, FBuffer, r);
-                  BlendBitmaps(FUnder, g, FMixed, 100, 0, 0, 0, 0, r.Width(), r.Height());
-                  FBuffer.Canvas().CopyRect(r.Left, r.Top, FMixed, Rect(0, 0, r.Width(), r.Height()));
-                },
-                [&](int x, int y, const QString& t) { FBuffer.Canvas().TextOut(x, y, t); });
-    repaint();
-  }
-
-protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, FBuffer.Image());
-  }
-};
+// The whole playfield restored, drawn on and copied to the screen every frame.
+void FullFrame(TFullFrameSurface& surface, TScene& scene) {
+  surface.Begin();
+  scene.Frame([&](const TRect& r, const TBitmap& g) { surface.Draw(r, g); },
+              [&](const TRect& r, TBitmap& g) { surface.Blend(r, 100, g); },
+              [&](int x, int y, const QString& t) { surface.Text(x, y, t); });
+  surface.Present();
+}
 
 int HeightOf(int width) { return width * 9 / 16; }
 
@@ -200,12 +171,13 @@ void BM_OverlayFrame(benchmark::State& state) {
 
 void BM_NaiveFrame(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = HeightOf(w);
-  TNaiveSurface surface(w, h);
+  TFullFrameSurface surface(w, h);
+  PaintSky(surface.Base());
   surface.show();
   QCoreApplication::processEvents();
   TScene scene(w, h);
-  surface.FBuffer.Canvas().Font = scene.ClockFont();
-  for (auto _ : state) surface.Frame(scene);
+  surface.Canvas().Font = scene.ClockFont();
+  for (auto _ : state) FullFrame(surface, scene);
 }
 
 BENCHMARK(BM_OverlayFrame)->Arg(1920)->Arg(3840)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
