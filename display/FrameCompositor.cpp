@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -292,8 +293,19 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
     job.Next = job.Bands.size();  // the worker stops after its band
   }
   if (parallel) {
+    {
+      std::lock_guard lock(FMutex);
+      if (FOffered == &job) FOffered = nullptr;  // the worker never took it up
+    }
+    // The worker is within its last band: waiting for it awake is shorter
+    // than being woken, which costs a system call on each side.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+    while (FBusy.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until) {
+#ifdef __SSE2__
+      _mm_pause();
+#endif
+    }
     std::unique_lock lock(FMutex);
-    if (FOffered == &job) FOffered = nullptr;  // the worker never took it up
     FIdle.wait(lock, [this] { return !FBusy; });
   }
   if (error) std::rethrow_exception(error);
@@ -322,6 +334,18 @@ std::shared_ptr<const TFrameCompositor::TSpans> TFrameCompositor::PlainSpans(con
 
 void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) {
   static const TStreamRow StreamRow = StreamRowFor(true);
+  // A store that fits in a processor's last-level cache stays there from
+  // frame to frame (and the window system reads it from there): it is
+  // written through the cache. A larger one would only push out the
+  // pictures being read, so it is written past the cache.
+  constexpr qsizetype kCachedStoreBytes = qsizetype{16} << 20;
+  const auto put = [&](const TPixelTarget& t) -> TStreamRow {
+    if (t.Stride * job.Start->height() > kCachedStoreBytes) return StreamRow;
+    return [](std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_t fill) {
+      if (!fill) return void(std::memcpy(d, s, static_cast<size_t>(n) * 4));
+      for (; n > 0; --n) *d++ = *s++ | fill;
+    };
+  };
   const TFrameOps& ops = *job.Ops;
   auto band = [&](const TJob::TBand& b) {
     const std::size_t need = static_cast<std::size_t>(job.Width) * (b.Bottom - b.Top);
@@ -333,21 +357,32 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     std::vector<QRect> fill[2];
     ForRectsInRows(job.FromStart, b.Top, b.Bottom, job.Width, [&](const QRect& r) { fill[0].push_back(r); });
     ForRectsInRows(job.FromUnder, b.Top, b.Bottom, job.Width, [&](const QRect& r) { fill[1].push_back(r); });
+    // The sprites' rectangles within this band, each with its picture's
+    // plain run per row (null: every pixel of the picture is plain).
+    struct TCover {
+      QRect Rect;
+      const std::pair<int, int>* Spans;
+      int AtX, AtY, Width;
+    };
+    std::vector<TCover> covers;
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+      const TFrameOp& op = ops[k];
+      if (op.Kind != TFrameOp::TKind::Sprite) continue;
+      const std::pair<int, int>* spans = op.Key ? job.Spans[k]->data() : nullptr;
+      const QRect placed(op.At, op.Picture.size());
+      ForRectsInRows(op.Area, b.Top, b.Bottom, job.Width, [&](const QRect& r) {
+        if (const QRect inside = r & placed; !inside.isEmpty())
+          covers.push_back({inside, spans, op.At.x(), op.At.y(), op.Picture.width()});
+      });
+    }
     std::vector<std::pair<int, int>> covered;
     for (int y = b.Top; y < b.Bottom; ++y) {
       covered.clear();
-      for (std::size_t k = 0; k < ops.size(); ++k) {
-        const TFrameOp& op = ops[k];
-        if (op.Kind != TFrameOp::TKind::Sprite || y < op.At.y() || y >= op.At.y() + op.Picture.height()) continue;
-        int a = 0, e = op.Picture.width();
-        if (op.Key) std::tie(a, e) = (*job.Spans[k])[y - op.At.y()];
-        if (a >= e) continue;
-        for (const QRect& r : op.Area) {
-          if (r.top() > y) break;
-          if (r.bottom() < y) continue;
-          const int left = std::max(r.left(), op.At.x() + a), right = std::min(r.right() + 1, op.At.x() + e);
-          if (left < right) covered.emplace_back(left, right);
-        }
+      for (const TCover& c : covers) {
+        if (y < c.Rect.top() || y > c.Rect.bottom()) continue;
+        const auto [a, e] = c.Spans ? c.Spans[y - c.AtY] : std::make_pair(0, c.Width);
+        const int left = std::max(c.Rect.left(), c.AtX + a), right = std::min(c.Rect.right() + 1, c.AtX + e);
+        if (left < right) covered.emplace_back(left, right);
       }
       std::sort(covered.begin(), covered.end());
       for (int from = 0; from < 2; ++from) {
@@ -368,9 +403,10 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     }
     for (std::size_t k = 0; k < ops.size(); ++k) ApplyOp(ops[k], rows, job.Spans[k].get());
     for (const TPixelTarget& t : *job.Targets) {
+      const TStreamRow write = put(t);
       ForRectsInRows(t.Area, b.Top, b.Bottom, job.Width, [&](const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y)
-          StreamRow(reinterpret_cast<std::uint32_t*>(t.Bits + (y + t.Origin.y()) * t.Stride) + r.left() + t.Origin.x(),
+          write(reinterpret_cast<std::uint32_t*>(t.Bits + (y + t.Origin.y()) * t.Stride) + r.left() + t.Origin.x(),
                     rows.Row(y) + r.left(), r.width(), t.Opaque ? 0xFF000000u : 0u);
       });
     }

@@ -15,6 +15,7 @@
 // fourth byte (QImage::Format_RGB32).
 #include <QImage>
 #include <QRegion>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -121,6 +122,6 @@ private:
   std::condition_variable FWake;
   std::condition_variable FIdle;
   TJob* FOffered = nullptr;  // a job waiting for the worker
-  bool FBusy = false;        // the worker is running a job
+  std::atomic<bool> FBusy = false;  // the worker is running a job (written under FMutex)
   bool FStop = false;
 };
