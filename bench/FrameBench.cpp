@@ -1,8 +1,9 @@
 // One game-like frame on a shown playfield (offscreen platform), at 1920 x 1080
 // and 3840 x 2160: ten balloon-sized keyed sprites moved and drawn, one
 // shelter-sized blend at weight 100, the clock's text, present. The same frame
-// through a naive compositor, which restores and copies the whole playfield
-// every frame, runs in the same program for comparison.
+// through the full-frame compositor ("naive": FullFrameSurface.h), which
+// restores and copies the whole playfield every frame, runs in the same
+// program for comparison.
 //
 // Times are the mean per frame of the process's CPU time over all its threads
 // (Qt copies large images on pooled threads; the overlay surface composes on
