@@ -83,12 +83,12 @@ int PlainRun(const std::uint32_t* s, int n, std::uint32_t key) {
   return i;
 }
 
-// Carries out op on rows. spans: for a keyed picture, its plain run per row
-// (see TFrameCompositor::TSpans), copied or mixed in without comparing; may
-// be null.
-void ApplyOp(const TFrameOp& op, const TRows& rows, const TFrameCompositor::TSpans* spans) {
+// Carries out op on rows within area (a part of op.Area). spans: for a keyed
+// picture, its plain run per row (see TFrameCompositor::TSpans), copied or
+// mixed in without comparing; may be null.
+void ApplyOp(const TFrameOp& op, const QRegion& area, const TRows& rows, const TFrameCompositor::TSpans* spans) {
   if (op.Kind == TFrameOp::TKind::Blend) {
-    ForRectsInRows(op.Area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
+    ForRectsInRows(area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
       for (int y = r.top(); y <= r.bottom(); ++y) {
         // Picture columns [x0, x1); its plain run [a, b) among them needs no
         // look at the key.
@@ -108,7 +108,7 @@ void ApplyOp(const TFrameOp& op, const TRows& rows, const TFrameCompositor::TSpa
     });
     return;
   }
-  ForRectsInRows(op.Area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
+  ForRectsInRows(area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
     if (!op.Key) return CopyPicture(op.Picture, op.At, r, rows);
     const QRgb key = *op.Key & 0xFFFFFF;
     for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -206,10 +206,31 @@ void ApplyFrameOps(QImage& image, const TFrameOps& ops) {
   if (ops.empty() || image.isNull()) return;
   const TRows rows{reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4, 0, image.height(),
                    image.width()};
-  for (const TFrameOp& op : ops) ApplyOp(op, rows, nullptr);
+  for (const TFrameOp& op : ops) ApplyOp(op, op.Area, rows, nullptr);
 }
 
 // ---- the compositor ------------------------------------------------------------
+
+namespace {
+
+// A store that fits in a processor's last-level cache stays there from frame
+// to frame (and the window system reads it from there): it is written
+// through the cache. A larger one would only push out the pictures being
+// read, so it is written past the cache.
+bool InCache(const TPixelTarget& t, int height) {
+  constexpr qsizetype kCachedStoreBytes = qsizetype{16} << 20;
+  return t.Stride * (height + t.Origin.y()) <= kCachedStoreBytes;
+}
+
+// The rows of the frame (height rows) in t's memory share bytes with image's.
+bool Overlaps(const TPixelTarget& t, int height, const QImage& image) {
+  if (image.isNull()) return false;
+  const auto* first = t.Bits;
+  const auto* last = t.Bits + t.Stride * (height + t.Origin.y());
+  return first < image.constBits() + image.sizeInBytes() && image.constBits() < last;
+}
+
+}  // namespace
 
 struct TFrameCompositor::TJob {
   const QImage* Start;
@@ -225,6 +246,10 @@ struct TFrameCompositor::TJob {
   std::vector<TBand> Bands;
   // Per operation: a keyed sprite's plain runs; null for the others.
   std::vector<std::shared_ptr<const TSpans>> Spans;
+  // Composed in the one target itself rather than on scratch bands; then
+  // each operation's area is cut to the composed area (Areas).
+  bool Direct = false;
+  std::vector<QRegion> Areas;
   std::atomic<std::size_t> Next{0};
   std::exception_ptr Error;
 };
@@ -265,6 +290,15 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
   job.Spans.resize(ops.size());
   for (std::size_t k = 0; k < ops.size(); ++k)
     if (ops[k].Key) job.Spans[k] = PlainSpans(ops[k].Picture, *ops[k].Key);
+  // A store that stays in cache and takes the pixels as they are is composed
+  // in place: the bands' pixels need no second copy. The operations are then
+  // kept to the area, since beyond it the store is not ours to write.
+  if (targets.size() == 1 && !targets[0].Opaque && InCache(targets[0], start.height()) &&
+      targets[0].Area == inside && !Overlaps(targets[0], start.height(), start) &&
+      !Overlaps(targets[0], start.height(), under)) {
+    job.Direct = true;
+    for (const TFrameOp& op : ops) job.Areas.push_back(op.Area & inside);
+  }
 
   const int rows = BandRows(job.Width);
   for (int top = bounds.top(); top <= bounds.bottom(); top += rows) {
@@ -334,13 +368,8 @@ std::shared_ptr<const TFrameCompositor::TSpans> TFrameCompositor::PlainSpans(con
 
 void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) {
   static const TStreamRow StreamRow = StreamRowFor(true);
-  // A store that fits in a processor's last-level cache stays there from
-  // frame to frame (and the window system reads it from there): it is
-  // written through the cache. A larger one would only push out the
-  // pictures being read, so it is written past the cache.
-  constexpr qsizetype kCachedStoreBytes = qsizetype{16} << 20;
   const auto put = [&](const TPixelTarget& t) -> TStreamRow {
-    if (t.Stride * job.Start->height() > kCachedStoreBytes) return StreamRow;
+    if (!InCache(t, job.Start->height())) return StreamRow;
     return [](std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_t fill) {
       if (!fill) return void(std::memcpy(d, s, static_cast<size_t>(n) * 4));
       for (; n > 0; --n) *d++ = *s++ | fill;
@@ -348,9 +377,16 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
   };
   const TFrameOps& ops = *job.Ops;
   auto band = [&](const TJob::TBand& b) {
-    const std::size_t need = static_cast<std::size_t>(job.Width) * (b.Bottom - b.Top);
-    if (scratch.size() < need) scratch.resize(need);
-    const TRows rows{scratch.data(), job.Width, b.Top, b.Bottom, job.Width};
+    TRows rows{scratch.data(), job.Width, b.Top, b.Bottom, job.Width};
+    if (job.Direct) {
+      const TPixelTarget& t = job.Targets->front();
+      rows.Origin = reinterpret_cast<std::uint32_t*>(t.Bits + (b.Top + t.Origin.y()) * t.Stride) + t.Origin.x();
+      rows.Stride = t.Stride / 4;
+    } else {
+      const std::size_t need = static_cast<std::size_t>(job.Width) * (b.Bottom - b.Top);
+      if (scratch.size() < need) scratch.resize(need);
+      rows.Origin = scratch.data();
+    }
     // Where a sprite's pixels are plain, whatever lay there before is
     // overwritten (every operation works pixel by pixel), so the start is not
     // read there: the copies from start and under leave those columns out.
@@ -401,7 +437,9 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
         }
       }
     }
-    for (std::size_t k = 0; k < ops.size(); ++k) ApplyOp(ops[k], rows, job.Spans[k].get());
+    for (std::size_t k = 0; k < ops.size(); ++k)
+      ApplyOp(ops[k], job.Direct ? job.Areas[k] : ops[k].Area, rows, job.Spans[k].get());
+    if (job.Direct) return;
     for (const TPixelTarget& t : *job.Targets) {
       const TStreamRow write = put(t);
       ForRectsInRows(t.Area, b.Top, b.Bottom, job.Width, [&](const QRect& r) {

@@ -7,8 +7,10 @@
 // enough to stay in the processor's cache), the band's pixels are read once
 // from where they start, every operation that touches the band runs on a
 // scratch copy of it, and the finished band is written once to each of its
-// destinations (the window's backing store). Each changed pixel is thus read
-// and written once per frame instead of once per drawing call and per copy.
+// destinations (the window's backing store). A single destination small
+// enough to stay in cache is itself the band's scratch. Each changed pixel is
+// thus read and written once per frame instead of once per drawing call and
+// per copy.
 //
 // Coordinates are frame pixels, origin at the top-left; rectangles are QRect
 // (right() and bottom() inside). Pixels are 32-bit, bytes blue, green, red,
@@ -87,9 +89,11 @@ public:
   // Composes area of the frame: each pixel starts as under's pixel inside
   // underArea and as start's elsewhere, the operations run in order, and the
   // result is written to every target within the target's area (which should
-  // lie inside area: pixels outside it are not composed). Nothing outside
-  // start's rectangle is composed. Operations may reach beyond area; only
-  // their pixels inside it are computed for sure. under may be null.
+  // lie inside area: pixels outside it are not composed); nothing else of a
+  // target is written. Nothing outside start's rectangle is composed.
+  // Operations may reach beyond area; only their pixels inside it are
+  // computed for sure. under may be null; a target's pixels must not share
+  // memory with start's or under's.
   //
   // Runs on the calling thread and, when area is large, also on one worker
   // thread of this compositor, which touches only these pixel buffers and

@@ -131,23 +131,34 @@ TEST_P(Composed, GivesTheBytesOfDrawingCallByCall) {
   const QImage expected = Expected(start, under, underArea, ops);
 
   // The destination is larger than the frame and the frame lands at an
-  // offset in it, as the control does in its window's backing store.
+  // offset in it, as the control does in its window's backing store. One
+  // store is composed in place; with a second one beside it, the bands are
+  // composed aside and written to both.
   const QPoint origin(3, 5);
-  QImage store(c.Width + 9, c.Height + 11, QImage::Format_ARGB32);  // stores the sentinel as it is
-  store.fill(kSentinel);
+  auto newStore = [&] {
+    QImage store(c.Width + 9, c.Height + 11, QImage::Format_ARGB32);  // stores the sentinel as it is
+    store.fill(kSentinel);
+    return store;
+  };
   TFrameCompositor compositor;
-  for (int run = 0; run < 2; ++run) {  // the second run finds the worker thread waiting
-    compositor.Compose(start, under, underArea, ops, area,
-                       {{store.bits(), store.bytesPerLine(), origin, area}});
-    int wrong = 0;
-    QPoint first;
-    for (int y = 0; y < store.height(); ++y)
-      for (int x = 0; x < store.width(); ++x) {
-        const QPoint p(x - origin.x(), y - origin.y());
-        const QRgb want = area.contains(p) ? Raw(expected, p.x(), p.y()) : kSentinel;
-        if (Raw(store, x, y) != want && wrong++ == 0) first = p;
-      }
-    EXPECT_EQ(wrong, 0) << "run " << run << ", first wrong frame pixel at " << first.x() << "," << first.y();
+  for (int run = 0; run < 4; ++run) {  // each second run finds the worker thread waiting
+    std::vector<QImage> stores{newStore()};
+    if (run >= 2) stores.push_back(newStore());
+    std::vector<TPixelTarget> targets;
+    for (QImage& store : stores) targets.push_back({store.bits(), store.bytesPerLine(), origin, area});
+    compositor.Compose(start, under, underArea, ops, area, targets);
+    for (const QImage& store : stores) {
+      int wrong = 0;
+      QPoint first;
+      for (int y = 0; y < store.height(); ++y)
+        for (int x = 0; x < store.width(); ++x) {
+          const QPoint p(x - origin.x(), y - origin.y());
+          const QRgb want = area.contains(p) ? Raw(expected, p.x(), p.y()) : kSentinel;
+          if (Raw(store, x, y) != want && wrong++ == 0) first = p;
+        }
+      EXPECT_EQ(wrong, 0) << "run " << run << " of " << stores.size() << " stores, first wrong frame pixel at "
+                          << first.x() << "," << first.y();
+    }
   }
 }
 
