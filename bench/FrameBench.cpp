@@ -20,15 +20,15 @@
 #include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
-#include <algorithm>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/FullFrameSurface.h"
+#include "bench/Median.h"
 #include "display/Bitmap.h"
 #include "display/Fonts.h"
 #include "display/OverlayImage.h"
@@ -210,8 +210,7 @@ public:
     auto median = [&](double TTimes::*field) {
       std::vector<double> v;
       for (const TTimes& t : it->second) v.push_back(t.*field);
-      std::sort(v.begin(), v.end());
-      return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+      return ::Median(v);
     };
     return TTimes{median(&TTimes::CpuNs), median(&TTimes::WallNs)};
   }

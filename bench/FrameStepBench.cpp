@@ -7,7 +7,6 @@
 //   FrameStep WxH: full-frame compositor Y ms per frame, full-frame/FrameStep R (goal >= 5)
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "bench/FullFrameSurface.h"
+#include "bench/Median.h"
 #include "display/Fonts.h"
 #include "display/OverlayImage.h"
 #include "game/MainUnit.h"
@@ -105,11 +105,6 @@ void BM_FrameStep(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameStep)->Args({1920, 1080})->Args({3840, 2160})->Iterations(1)->Repetitions(3)->Unit(
     benchmark::kMillisecond);
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 }  // namespace
 

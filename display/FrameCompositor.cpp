@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
-#include <tuple>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -16,6 +15,7 @@
 
 #include "display/GraphicsRoutines.h"
 #include "display/KeyedCopy.h"
+#include "display/Processor.h"
 
 namespace {
 
@@ -87,34 +87,13 @@ int PlainRun(const std::uint32_t* s, int n, std::uint32_t key) {
 // picture, its plain run per row (see TFrameCompositor::TSpans), copied or
 // mixed in without comparing; may be null.
 void ApplyOp(const TFrameOp& op, const QRegion& area, const TRows& rows, const TFrameCompositor::TSpans* spans) {
-  if (op.Kind == TFrameOp::TKind::Blend) {
-    ForRectsInRows(area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
-      for (int y = r.top(); y <= r.bottom(); ++y) {
-        // Picture columns [x0, x1); its plain run [a, b) among them needs no
-        // look at the key.
-        const int x0 = r.left() - op.At.x(), x1 = x0 + r.width();
-        int a = x1, b = x1;
-        if (spans) {
-          const auto& span = (*spans)[y - op.At.y()];
-          a = std::clamp(span.first, x0, x1);
-          b = std::clamp(span.second, a, x1);
-        }
-        std::uint32_t* d = rows.Row(y) + op.At.x();
-        const std::uint32_t* s = PictureRow(op.Picture, y - op.At.y());
-        BlendRun(s + x0, d + x0, a - x0, op.Weight, op.Key);
-        BlendRowUniform(s + a, d + a, b - a, 256 - op.Weight, 0);
-        BlendRun(s + b, d + b, x1 - b, op.Weight, op.Key);
-      }
-    });
-    return;
-  }
+  const bool blend = op.Kind == TFrameOp::TKind::Blend;
   ForRectsInRows(area, rows.Top, rows.Bottom, rows.Width, [&](const QRect& r) {
-    if (!op.Key) return CopyPicture(op.Picture, op.At, r, rows);
-    const QRgb key = *op.Key & 0xFFFFFF;
+    if (!blend && !op.Key) return CopyPicture(op.Picture, op.At, r, rows);
+    const QRgb key = op.Key ? *op.Key & 0xFFFFFF : 0;
+    const int x0 = r.left() - op.At.x(), x1 = x0 + r.width();  // picture columns
     for (int y = r.top(); y <= r.bottom(); ++y) {
-      // Picture columns [x0, x1) of this row; the plain run [a, b) among them
-      // is a plain copy, the rest is compared with the key.
-      const int x0 = r.left() - op.At.x(), x1 = x0 + r.width();
+      // The plain run [a, b) among the columns needs no look at the key.
       int a = x1, b = x1;
       if (spans) {
         const auto& span = (*spans)[y - op.At.y()];
@@ -123,11 +102,23 @@ void ApplyOp(const TFrameOp& op, const QRegion& area, const TRows& rows, const T
       }
       std::uint32_t* d = rows.Row(y) + op.At.x();
       const std::uint32_t* s = PictureRow(op.Picture, y - op.At.y());
-      KeyedCopy(d + x0, s + x0, a - x0, key);
-      std::memcpy(d + a, s + a, static_cast<size_t>(b - a) * 4);
-      KeyedCopy(d + b, s + b, x1 - b, key);
+      if (blend) {
+        BlendRun(s + x0, d + x0, a - x0, op.Weight, op.Key);
+        BlendRowUniform(s + a, d + a, b - a, 256 - op.Weight, 0);
+        BlendRun(s + b, d + b, x1 - b, op.Weight, op.Key);
+      } else {
+        KeyedCopy(d + x0, s + x0, a - x0, key);
+        std::memcpy(d + a, s + a, static_cast<size_t>(b - a) * 4);
+        KeyedCopy(d + b, s + b, x1 - b, key);
+      }
     }
   });
+}
+
+// Copies n pixels through the cache, each ORed with fill.
+void CopyRow(std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_t fill) {
+  if (!fill) return void(std::memcpy(d, s, static_cast<size_t>(n) * 4));
+  for (; n > 0; --n) *d++ = *s++ | fill;
 }
 
 // Copies n pixels to memory that is not read again soon: on x86 the aligned
@@ -143,8 +134,7 @@ void StreamRowSse2(std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_
                        _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), f));
   }
 #endif
-  if (!fill) return void(std::memcpy(d, s, static_cast<size_t>(n) * 4));
-  for (; n > 0; --n) *d++ = *s++ | fill;
+  CopyRow(d, s, n, fill);
 }
 
 #ifdef ZUGGLE_STREAM_AVX512
@@ -159,7 +149,7 @@ __attribute__((target("avx512f"))) void StreamRowAvx512(std::uint32_t* d, const 
     for (; n >= 16; n -= 16, d += 16, s += 16)
       _mm512_stream_si512(reinterpret_cast<__m512i*>(d), _mm512_or_si512(_mm512_loadu_si512(s), f));
   }
-  for (; n > 0; --n) *d++ = *s++ | fill;
+  CopyRow(d, s, n, fill);
 }
 #endif
 
@@ -167,15 +157,10 @@ __attribute__((target("avx512f"))) void StreamRowAvx512(std::uint32_t* d, const 
 
 TStreamRow StreamRowFor(bool avx512) {
 #ifdef ZUGGLE_STREAM_AVX512
-  __builtin_cpu_init();  // may run before the library's own start-up code
-  if (avx512 && __builtin_cpu_supports("avx512f")) return StreamRowAvx512;
+  if (avx512 && ProcessorHasAvx512()) return StreamRowAvx512;
 #endif
   return StreamRowSse2;
 }
-
-namespace {
-
-}  // namespace
 
 void BlendRun(const std::uint32_t* s, std::uint32_t* d, int n, int weight, std::optional<QRgb> key) {
   // The row blend computes (d * 256 + (s - d) * a) mod 65536 div 256 per byte;
@@ -212,6 +197,9 @@ void ApplyFrameOps(QImage& image, const TFrameOps& ops) {
 // ---- the compositor ------------------------------------------------------------
 
 namespace {
+
+// Writes past the cache, with the widest stores this processor has.
+const TStreamRow StreamRow = StreamRowFor(true);
 
 // A store that fits in a processor's last-level cache stays there from frame
 // to frame (and the window system reads it from there): it is written
@@ -250,6 +238,8 @@ struct TFrameCompositor::TJob {
   // each operation's area is cut to the composed area (Areas).
   bool Direct = false;
   std::vector<QRegion> Areas;
+  // Otherwise, per target: how a finished band's rows are written to it.
+  std::vector<TStreamRow> Writes;
   std::atomic<std::size_t> Next{0};
   std::exception_ptr Error;
 };
@@ -298,6 +288,8 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
       !Overlaps(targets[0], start.height(), under)) {
     job.Direct = true;
     for (const TFrameOp& op : ops) job.Areas.push_back(op.Area & inside);
+  } else {
+    for (const TPixelTarget& t : targets) job.Writes.push_back(InCache(t, start.height()) ? CopyRow : StreamRow);
   }
 
   const int rows = BandRows(job.Width);
@@ -367,14 +359,6 @@ std::shared_ptr<const TFrameCompositor::TSpans> TFrameCompositor::PlainSpans(con
 }
 
 void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) {
-  static const TStreamRow StreamRow = StreamRowFor(true);
-  const auto put = [&](const TPixelTarget& t) -> TStreamRow {
-    if (!InCache(t, job.Start->height())) return StreamRow;
-    return [](std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_t fill) {
-      if (!fill) return void(std::memcpy(d, s, static_cast<size_t>(n) * 4));
-      for (; n > 0; --n) *d++ = *s++ | fill;
-    };
-  };
   const TFrameOps& ops = *job.Ops;
   auto band = [&](const TJob::TBand& b) {
     TRows rows{scratch.data(), job.Width, b.Top, b.Bottom, job.Width};
@@ -440,12 +424,13 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     for (std::size_t k = 0; k < ops.size(); ++k)
       ApplyOp(ops[k], job.Direct ? job.Areas[k] : ops[k].Area, rows, job.Spans[k].get());
     if (job.Direct) return;
-    for (const TPixelTarget& t : *job.Targets) {
-      const TStreamRow write = put(t);
+    for (std::size_t k = 0; k < job.Targets->size(); ++k) {
+      const TPixelTarget& t = (*job.Targets)[k];
+      const TStreamRow write = job.Writes[k];
       ForRectsInRows(t.Area, b.Top, b.Bottom, job.Width, [&](const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y)
           write(reinterpret_cast<std::uint32_t*>(t.Bits + (y + t.Origin.y()) * t.Stride) + r.left() + t.Origin.x(),
-                    rows.Row(y) + r.left(), r.width(), t.Opaque ? 0xFF000000u : 0u);
+                rows.Row(y) + r.left(), r.width(), t.Opaque ? 0xFF000000u : 0u);
       });
     }
   };

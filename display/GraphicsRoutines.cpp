@@ -4,6 +4,7 @@
 
 #include "display/Bitmap.h"
 #include "display/GraphicsRoutinesRows.h"
+#include "display/Processor.h"
 #include "platform/Random.h"
 
 namespace {
@@ -42,8 +43,7 @@ bool Inside(const QImage& image, int x, int y, int w, int h) {
 
 void BlendRowUniform(const std::uint32_t* Source, std::uint32_t* Dest, int Count, int Alpha, int Bias) {
 #ifdef ZUGGLE_BLEND_AVX2
-  static const bool avx2 = BlendRows::Avx2::Available();
-  if (avx2) return BlendRows::Avx2::BlendRowUniform(Source, Dest, Count, Alpha, Bias);
+  if (ProcessorHasAvx2()) return BlendRows::Avx2::BlendRowUniform(Source, Dest, Count, Alpha, Bias);
 #endif
   Rows::BlendRowUniform(Source, Dest, Count, Alpha, Bias);
 }

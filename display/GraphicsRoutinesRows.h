@@ -1,8 +1,9 @@
 #pragma once
 // The row routines behind BlendRowUniform and its siblings, in every version
-// this build carries: the portable one and, on x86, the SSE2 one. The public
-// routines in GraphicsRoutines.h pick the fastest the processor runs; tests and the benchmark
-// call each version directly to prove they give the same bytes.
+// this build carries: the portable one and, on x86, the SSE2 one (and AVX2
+// for the uniform blend). The public routines in GraphicsRoutines.h pick the
+// fastest the processor runs; tests and the benchmark call each version
+// directly to prove they give the same bytes.
 //
 // Contract shared by every version (and by the public routines):
 // - Count pixels are processed; Count <= 0 processes none.
@@ -46,10 +47,9 @@ void BlendRowUniformColor(std::uint32_t* Dest, int Count, int Alpha, TColor Colo
 #endif
 
 #ifdef ZUGGLE_BLEND_AVX2
-// AVX2, on the processors that have it: eight pixels per step. Only the
-// uniform blend, the one animation frames use.
+// AVX2, only where ProcessorHasAvx2() (Processor.h): eight pixels per step.
+// Only the uniform blend, the one animation frames use.
 namespace Avx2 {
-bool Available();  // this processor runs AVX2
 void BlendRowUniform(const std::uint32_t* Source, std::uint32_t* Dest, int Count, int Alpha, int Bias);
 }  // namespace Avx2
 #endif

@@ -25,5 +25,4 @@ QImage TStretchCache::Coverage(const TBitmap& picture, int w, int h) {
 void TStretchCache::Clear() {
   FStretched.clear();
   FCoverage.clear();
-  FMisses = 0;
 }

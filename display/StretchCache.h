@@ -31,8 +31,8 @@ public:
   // KeyedCoverage(picture, w, h), made once.
   QImage Coverage(const TBitmap& picture, int w, int h);
   void Clear();
-  // How many pictures were stretched (not found in the cache) since the last
-  // Clear.
+  // How many pictures were stretched (not found in the cache) since the cache
+  // was made; Clear keeps the count.
   int Misses() const { return FMisses; }
 
 private:

@@ -40,7 +40,6 @@ TStretchCache& TRound::StretchedForArea() const {
   // Balloon sizes follow the playfield's width: pictures stretched for
   // another size would never be asked for again.
   if (FStretchedFor != std::pair{FArea.Width(), FArea.Height()}) {
-    FStretchedEarlier += FStretched.Misses();
     FStretched.Clear();
     FStretchedFor = {FArea.Width(), FArea.Height()};
   }

@@ -152,7 +152,7 @@ public:
   void FreeBalloons();
   // How many pictures balloon creation has stretched so far (each picture
   // and size once as long as the playfield keeps its size).
-  int PicturesStretched() const { return FStretchedEarlier + FStretched.Misses(); }
+  int PicturesStretched() const { return FStretched.Misses(); }
   // The round is over without a result (a quit or restart, or its result was
   // shown): not running, balloons freed.
   void Abandon();
@@ -225,5 +225,4 @@ private:
   TStretchCache& StretchedForArea() const;
   mutable TStretchCache FStretched;
   mutable std::pair<int, int> FStretchedFor{-1, -1};
-  mutable int FStretchedEarlier = 0;  // stretched before FStretched was last emptied
 };

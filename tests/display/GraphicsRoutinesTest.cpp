@@ -11,6 +11,7 @@
 
 #include "display/Bitmap.h"
 #include "display/GraphicsRoutinesRows.h"
+#include "display/Processor.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ std::vector<TRowSet> FastRowSets() {
   sets.push_back(kSse2);
 #endif
 #ifdef ZUGGLE_BLEND_AVX2
-  if (BlendRows::Avx2::Available()) sets.push_back(kAvx2);
+  if (ProcessorHasAvx2()) sets.push_back(kAvx2);
 #endif
   return sets;
 }

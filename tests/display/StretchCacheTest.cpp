@@ -53,7 +53,9 @@ TEST(StretchCache, AnswersTheDirectStretchOncePerPictureAndSize) {
     EXPECT_EQ(cache.Misses(), misses) << "both found the second time";
   }
   cache.Clear();
-  EXPECT_EQ(cache.Misses(), 0);
+  EXPECT_EQ(cache.Misses(), misses) << "a count of all pictures stretched";
+  cache.Stretched(Disc(), cases[0].W, cases[0].H);
+  EXPECT_EQ(cache.Misses(), misses + 1) << "stretched again once cleared";
   EXPECT_TRUE(cache.Stretched(TBitmap(), 10, 10).isNull());
   EXPECT_TRUE(cache.Stretched(Disc(), 0, 10).isNull());
 }
