@@ -302,8 +302,9 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
   constexpr qint64 kParallelPixels = 128 * 1024;
   qint64 pixels = 0;
   for (const QRect& r : inside) pixels += qint64{r.width()} * r.height();
-  const bool parallel =
-      pixels >= kParallelPixels && job.Bands.size() >= 2 && std::thread::hardware_concurrency() > 1;
+  // Asked once: the answer is read from the system's files on every call.
+  static const bool manyCores = std::thread::hardware_concurrency() > 1;
+  const bool parallel = pixels >= kParallelPixels && job.Bands.size() >= 2 && manyCores;
   if (parallel) {
     std::lock_guard lock(FMutex);
     if (!FWorker.joinable()) FWorker = std::thread([this] { WorkerLoop(); });
@@ -395,23 +396,29 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
           covers.push_back({inside, spans, op.At.x(), op.At.y(), op.Picture.width()});
       });
     }
-    std::vector<std::pair<int, int>> covered;
+    // Per row, the plain columns [left, right) of the sprites, kept sorted as
+    // they come (a few per row): packed as left << 32 | right, so a pair is
+    // one load and one compare.
+    std::vector<std::uint64_t> covered;
     for (int y = b.Top; y < b.Bottom; ++y) {
       covered.clear();
       for (const TCover& c : covers) {
         if (y < c.Rect.top() || y > c.Rect.bottom()) continue;
         const auto [a, e] = c.Spans ? c.Spans[y - c.AtY] : std::make_pair(0, c.Width);
         const int left = std::max(c.Rect.left(), c.AtX + a), right = std::min(c.Rect.right() + 1, c.AtX + e);
-        if (left < right) covered.emplace_back(left, right);
+        if (left >= right) continue;
+        const std::uint64_t packed = std::uint64_t(std::uint32_t(left)) << 32 | std::uint32_t(right);
+        covered.push_back(packed);
+        for (auto i = covered.end() - 1; i != covered.begin() && *(i - 1) > packed; --i) std::swap(*i, *(i - 1));
       }
-      std::sort(covered.begin(), covered.end());
       for (int from = 0; from < 2; ++from) {
         const QImage& picture = from == 0 ? *job.Start : *job.Under;
         for (const QRect& r : fill[from]) {
           if (y < r.top() || y > r.bottom()) continue;
           int x = r.left();
           const int end = r.right() + 1;
-          for (const auto& [cl, cr] : covered) {
+          for (const std::uint64_t c : covered) {
+            const int cl = static_cast<int>(c >> 32), cr = static_cast<int>(c & 0xFFFFFFFFu);
             if (cr <= x) continue;
             if (cl >= end) break;
             if (cl > x) std::memcpy(rows.Row(y) + x, PictureRow(picture, y) + x, static_cast<size_t>(cl - x) * 4);
