@@ -401,6 +401,7 @@ const QFont& TCanvas::QtFont() const {
     FCachedFor = Font;
     FCachedFont = Font.ToQFont();
     FCachedMetrics.emplace(FCachedFont);
+    FCachedWidths.clear();
   }
   return FCachedFont;
 }
@@ -410,7 +411,16 @@ const QFontMetrics& TCanvas::Metrics() const {
   return *FCachedMetrics;
 }
 
-int TCanvas::TextWidth(const QString& text) const { return Metrics().horizontalAdvance(text); }
+int TCanvas::TextWidth(const QString& text) const {
+  const QFontMetrics& m = Metrics();
+  for (const auto& [known, width] : FCachedWidths)
+    if (known == text) return width;
+  constexpr std::size_t kWidths = 16;
+  if (FCachedWidths.size() >= kWidths) FCachedWidths.erase(FCachedWidths.begin());
+  const int width = m.horizontalAdvance(text);
+  FCachedWidths.emplace_back(text, width);
+  return width;
+}
 
 int TCanvas::TextHeight(const QString& text) const {
   const QFontMetrics& m = Metrics();
@@ -426,7 +436,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
   QPainter p(&img);
   if (FClip) p.setClipRegion(*FClip);
   if (Brush.Style == TBrushStyle::bsSolid)
-    p.fillRect(QRect(x, y, m.horizontalAdvance(text), m.ascent() + m.descent()), ToQColor(Brush.Color));
+    p.fillRect(QRect(x, y, TextWidth(text), m.ascent() + m.descent()), ToQColor(Brush.Color));
   p.setRenderHint(QPainter::TextAntialiasing, true);
   p.setFont(f);
   p.setPen(ToQColor(Font.Color));

@@ -19,6 +19,8 @@
 #include <QRegion>
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "display/Geometry.h"
 #include "platform/Types.h"
@@ -55,6 +57,7 @@ enum class TBrushStyle { bsSolid, bsClear };
 struct TBrush {
   TColor Color = clWhite;
   TBrushStyle Style = TBrushStyle::bsSolid;
+  bool operator==(const TBrush&) const = default;
 };
 
 class TBitmap;
@@ -114,6 +117,9 @@ private:
   mutable std::optional<TFont> FCachedFor;
   mutable QFont FCachedFont;
   mutable std::optional<QFontMetrics> FCachedMetrics;
+  // The widths of the texts last measured in the cached font: measuring lays
+  // the text out, and the clock measures the same few texts every frame.
+  mutable std::vector<std::pair<QString, int>> FCachedWidths;
   std::optional<QRegion> FClip;
   TPoint FPenPos;
 };

@@ -235,7 +235,8 @@ void TOverlayImage::TextOnOverlay(int x, int y, const QString& text) {
   if (area.isEmpty()) return;
   BringUpToDate(area);
   canvas.SetClipRegion(area);
-  canvas.TextOut(x, y, text);
+  FDrawnTexts.Draw({text, QPoint(x, y), canvas.Font, canvas.Brush}, FOverlay->Image(), area,
+                   [&] { canvas.TextOut(x, y, text); });
   canvas.SetClipRegion(FFrameRegion);
 }
 

@@ -28,6 +28,7 @@
 #include <optional>
 
 #include "display/Bitmap.h"
+#include "display/DrawnTextCache.h"
 #include "display/FrameCompositor.h"
 #include "display/ShiftState.h"
 #include "platform/Types.h"
@@ -293,4 +294,5 @@ private:
   mutable QRegion FStale;
   mutable QImage FStaleBase;
   mutable TFrameCompositor FCompositor;
+  TDrawnTextCache FDrawnTexts;
 };
