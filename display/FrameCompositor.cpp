@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <span>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -29,11 +30,14 @@ struct TRows {
 
 // Calls f(rect) for each rectangle of region cut to rows [top, bottom) and
 // columns [0, width). QRegion keeps its rectangles sorted by their top rows.
+// Its rectangles lie in bands of equal top and bottom, so the bottoms rise too,
+// and the first rectangle reaching row top is found by halving.
 template <class F>
 void ForRectsInRows(const QRegion& region, int top, int bottom, int width, F f) {
-  for (const QRect& r : region) {
+  const QRect* const from =
+      std::partition_point(region.begin(), region.end(), [top](const QRect& r) { return r.bottom() < top; });
+  for (const QRect& r : std::span(from, region.end())) {
     if (r.top() >= bottom) break;
-    if (r.bottom() < top) continue;
     const int left = std::max(r.left(), 0), right = std::min(r.right() + 1, width);
     if (left < right)
       f(QRect(left, std::max(r.top(), top), right - left, std::min(r.bottom() + 1, bottom) - std::max(r.top(), top)));
@@ -375,9 +379,6 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     // Where a sprite's pixels are plain, whatever lay there before is
     // overwritten (every operation works pixel by pixel), so the start is not
     // read there: the copies from start and under leave those columns out.
-    std::vector<QRect> fill[2];
-    ForRectsInRows(job.FromStart, b.Top, b.Bottom, job.Width, [&](const QRect& r) { fill[0].push_back(r); });
-    ForRectsInRows(job.FromUnder, b.Top, b.Bottom, job.Width, [&](const QRect& r) { fill[1].push_back(r); });
     // The sprites' rectangles within this band, each with its picture's
     // plain run per row (null: every pixel of the picture is plain).
     struct TCover {
@@ -396,12 +397,16 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
           covers.push_back({inside, spans, op.At.x(), op.At.y(), op.Picture.width()});
       });
     }
-    // Per row, the plain columns [left, right) of the sprites, kept sorted as
-    // they come (a few per row): packed as left << 32 | right, so a pair is
+    // Per row of the band, the plain columns [left, right) of the sprites,
+    // sorted (a few per row), from covered[first[y - Top]] to
+    // covered[first[y - Top + 1]]; packed as left << 32 | right, so a pair is
     // one load and one compare.
     std::vector<std::uint64_t> covered;
+    std::vector<std::size_t> first;
+    first.reserve(static_cast<std::size_t>(b.Bottom - b.Top) + 1);
     for (int y = b.Top; y < b.Bottom; ++y) {
-      covered.clear();
+      first.push_back(covered.size());
+      const auto rowStart = static_cast<std::ptrdiff_t>(covered.size());
       for (const TCover& c : covers) {
         if (y < c.Rect.top() || y > c.Rect.bottom()) continue;
         const auto [a, e] = c.Spans ? c.Spans[y - c.AtY] : std::make_pair(0, c.Width);
@@ -409,24 +414,30 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
         if (left >= right) continue;
         const std::uint64_t packed = std::uint64_t(std::uint32_t(left)) << 32 | std::uint32_t(right);
         covered.push_back(packed);
-        for (auto i = covered.end() - 1; i != covered.begin() && *(i - 1) > packed; --i) std::swap(*i, *(i - 1));
+        for (auto i = covered.end() - 1; i - covered.begin() > rowStart && *(i - 1) > packed; --i)
+          std::swap(*i, *(i - 1));
       }
-      for (int from = 0; from < 2; ++from) {
-        const QImage& picture = from == 0 ? *job.Start : *job.Under;
-        for (const QRect& r : fill[from]) {
-          if (y < r.top() || y > r.bottom()) continue;
+    }
+    first.push_back(covered.size());
+    for (int from = 0; from < 2; ++from) {
+      const QImage& picture = from == 0 ? *job.Start : *job.Under;
+      ForRectsInRows(from == 0 ? job.FromStart : job.FromUnder, b.Top, b.Bottom, job.Width, [&](const QRect& r) {
+        const int end = r.right() + 1;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+          std::uint32_t* const d = rows.Row(y);
+          const std::uint32_t* const s = PictureRow(picture, y);
           int x = r.left();
-          const int end = r.right() + 1;
-          for (const std::uint64_t c : covered) {
-            const int cl = static_cast<int>(c >> 32), cr = static_cast<int>(c & 0xFFFFFFFFu);
+          for (auto c = covered.begin() + first[y - b.Top], last = covered.begin() + first[y - b.Top + 1]; c != last;
+               ++c) {
+            const int cl = static_cast<int>(*c >> 32), cr = static_cast<int>(*c & 0xFFFFFFFFu);
             if (cr <= x) continue;
             if (cl >= end) break;
-            if (cl > x) std::memcpy(rows.Row(y) + x, PictureRow(picture, y) + x, static_cast<size_t>(cl - x) * 4);
+            if (cl > x) std::memcpy(d + x, s + x, static_cast<size_t>(cl - x) * 4);
             x = std::max(x, cr);
           }
-          if (x < end) std::memcpy(rows.Row(y) + x, PictureRow(picture, y) + x, static_cast<size_t>(end - x) * 4);
+          if (x < end) std::memcpy(d + x, s + x, static_cast<size_t>(end - x) * 4);
         }
-      }
+      });
     }
     for (std::size_t k = 0; k < ops.size(); ++k)
       ApplyOp(ops[k], job.Direct ? job.Areas[k] : ops[k].Area, rows, job.Spans[k].get());
