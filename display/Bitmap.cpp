@@ -132,12 +132,39 @@ QRgb MixOver(QRgb s, QRgb d) {
 
 bool Partial(QRgb p) { return qAlpha(p) != 0 && qAlpha(p) != 255; }
 
+#ifdef __SSE2__
+// MixOver on four pixels at once, each by its own share; the result is used
+// only for the lanes that cover part of their place. The fourth byte comes
+// out of the same mix with s's read as 255 (a * 255 / 255 is exactly a) and
+// d's 0 read as 255. Every sum stays below 2^16, and (x + 1 + (x >> 8)) >> 8
+// is x / 255 for every such x.
+__m128i MixOver4(__m128i sv, __m128i dv) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  __m128i shares = _mm_srli_epi32(sv, 24);
+  shares = _mm_or_si128(shares, _mm_slli_epi32(shares, 8));
+  shares = _mm_or_si128(shares, _mm_slli_epi32(shares, 16));
+  const __m128i s = _mm_or_si128(sv, alphaMask);
+  const __m128i dClear = _mm_cmpeq_epi32(_mm_and_si128(dv, alphaMask), zero);
+  const __m128i d = _mm_or_si128(dv, _mm_and_si128(dClear, alphaMask));
+  const __m128i full = _mm_set1_epi16(255), half = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
+  auto mix = [&](__m128i s16, __m128i d16, __m128i a16) {
+    const __m128i x = _mm_add_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(s16, a16), _mm_mullo_epi16(d16, _mm_sub_epi16(full, a16))), half);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+  };
+  const __m128i low = mix(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(shares, zero));
+  const __m128i high = mix(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(shares, zero));
+  return _mm_packus_epi16(low, high);
+}
+#endif
+
 }  // namespace
 
 // Copies n pixels whose colour (the low three bytes) is not key and mixes
 // those that cover only part of their place; key pixels stay as they were.
 // Every sprite of every frame goes through here, so on x86 four pixels are
-// compared and merged at once; only groups with an edge pixel go one by one.
+// compared, mixed and merged at once.
 void KeyedCopy(QRgb* d, const QRgb* s, int n, QRgb key) {
   int i = 0;
 #ifdef __SSE2__
@@ -152,12 +179,15 @@ void KeyedCopy(QRgb* d, const QRgb* s, int n, QRgb key) {
     if (m == 0xFFFF) continue;  // all four keyed: nothing to write
     const __m128i alpha = _mm_and_si128(sv, alphaMask);
     const __m128i opaque = _mm_or_si128(_mm_cmpeq_epi32(alpha, alphaMask), _mm_cmpeq_epi32(alpha, zero));
+    __m128i* dp = reinterpret_cast<__m128i*>(d + i);
     if (_mm_movemask_epi8(_mm_or_si128(opaque, leave)) != 0xFFFF) {
-      for (int k = i; k < i + 4; ++k)
-        if ((s[k] & 0xFFFFFF) != key) d[k] = Partial(s[k]) ? MixOver(s[k], d[k]) : s[k];
+      // An edge pixel among the four: they are mixed, copied or left as each needs.
+      const __m128i dv = _mm_loadu_si128(dp);
+      const __m128i partial = _mm_andnot_si128(_mm_or_si128(opaque, leave), _mm_cmpeq_epi32(zero, zero));
+      const __m128i drawn = _mm_or_si128(_mm_and_si128(partial, MixOver4(sv, dv)), _mm_andnot_si128(partial, sv));
+      _mm_storeu_si128(dp, _mm_or_si128(_mm_and_si128(leave, dv), _mm_andnot_si128(leave, drawn)));
       continue;
     }
-    __m128i* dp = reinterpret_cast<__m128i*>(d + i);
     if (m == 0) {
       _mm_storeu_si128(dp, sv);
     } else {
