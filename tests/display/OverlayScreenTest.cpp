@@ -125,6 +125,29 @@ TEST_F(OverlayScreen, TextOverASpriteStaysOverIt) {
   EXPECT_EQ(onScreen, inBuffer);
 }
 
+TEST_F(OverlayScreen, StillTextShowsWhatLiesUnderIt) {
+  // The same text at the same place is put back from its last drawing only
+  // while what lies under it is unchanged: another sprite in the same place
+  // shows through it.
+  const auto* store = static_cast<const QImage*>(FWindow.backingStore()->paintDevice());
+  auto underText = [&](QColor colour) {
+    int n = 0;
+    for (int y = 15; y < 35; ++y)
+      for (int x = 30; x < 60; ++x) n += store->pixel(x + kLeft, y + kTop) == colour.rgb();
+    return n;
+  };
+  const TBitmap* sprites[] = {FScene.Blue.get(), FScene.Blue.get(), FScene.Red.get(), FScene.Blue.get()};
+  for (const TBitmap* sprite : sprites) {
+    const QColor colour = sprite == FScene.Blue.get() ? QColor(Qt::blue) : QColor(Qt::red);
+    SCOPED_TRACE(colour.name().toStdString());
+    FField->DrawOnOverlay(Rect(20, 5, 80, 65), *sprite);
+    FField->TextOnOverlay(30, 15, QStringLiteral("0:27"));
+    FField->PresentOverlay();
+    EXPECT_GT(underText(colour), 50);
+  }
+  EXPECT_TRUE(ScreenShowsBuffer());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kinds, OverlayScreenFrames,
     ::testing::Values(
