@@ -249,8 +249,8 @@ struct TFrameCompositor::TJob {
 };
 
 int TFrameCompositor::BandRows(int width) {
-  constexpr int kBandBytes = 256 * 1024;
-  return std::clamp(kBandBytes / std::max(1, width * 4), 4, 64);
+  constexpr int kBandBytes = 1024 * 1024;
+  return std::clamp(kBandBytes / std::max(1, width * 4), 4, 128);
 }
 
 TFrameCompositor::~TFrameCompositor() {
@@ -365,6 +365,17 @@ std::shared_ptr<const TFrameCompositor::TSpans> TFrameCompositor::PlainSpans(con
 
 void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) {
   const TFrameOps& ops = *job.Ops;
+  // The sprites' rectangles within a band, each with its picture's plain run
+  // per row (null: every pixel of the picture is plain).
+  struct TCover {
+    QRect Rect;
+    const std::pair<int, int>* Spans;
+    int AtX, AtY, Width;
+  };
+  // Kept from band to band, so their memory is taken once per frame.
+  std::vector<TCover> covers;
+  std::vector<std::uint64_t> covered;
+  std::vector<std::size_t> first;
   auto band = [&](const TJob::TBand& b) {
     TRows rows{scratch.data(), job.Width, b.Top, b.Bottom, job.Width};
     if (job.Direct) {
@@ -379,14 +390,7 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     // Where a sprite's pixels are plain, whatever lay there before is
     // overwritten (every operation works pixel by pixel), so the start is not
     // read there: the copies from start and under leave those columns out.
-    // The sprites' rectangles within this band, each with its picture's
-    // plain run per row (null: every pixel of the picture is plain).
-    struct TCover {
-      QRect Rect;
-      const std::pair<int, int>* Spans;
-      int AtX, AtY, Width;
-    };
-    std::vector<TCover> covers;
+    covers.clear();
     for (std::size_t k = 0; k < ops.size(); ++k) {
       const TFrameOp& op = ops[k];
       if (op.Kind != TFrameOp::TKind::Sprite) continue;
@@ -401,9 +405,8 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     // sorted (a few per row), from covered[first[y - Top]] to
     // covered[first[y - Top + 1]]; packed as left << 32 | right, so a pair is
     // one load and one compare.
-    std::vector<std::uint64_t> covered;
-    std::vector<std::size_t> first;
-    first.reserve(static_cast<std::size_t>(b.Bottom - b.Top) + 1);
+    covered.clear();
+    first.clear();
     for (int y = b.Top; y < b.Bottom; ++y) {
       first.push_back(covered.size());
       const auto rowStart = static_cast<std::ptrdiff_t>(covered.size());

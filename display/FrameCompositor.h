@@ -106,8 +106,10 @@ public:
   // pixels (neither of the key colour nor partly covering), empty if none.
   using TSpans = std::vector<std::pair<int, int>>;
 
-  // Rows per band for a frame width (a band of scratch stays within about a
-  // quarter of a processor's second-level cache).
+  // Rows per band for a frame width: a band of scratch stays within a
+  // processor's second-level cache (1 MB on current ones). Fewer, taller
+  // bands measured faster down to that size: each band walks every drawing
+  // call, and a sprite's rows are fetched ahead better in longer runs.
   static int BandRows(int width);
 
 private:
