@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/Geometry.h"
+
 namespace {
 
 // Calls f(x, y, at, n) for each row of each rectangle of area: n pixels from
@@ -16,14 +18,9 @@ void ForAreaRows(const QRegion& area, F f) {
   }
 }
 
-std::size_t PixelCount(const QRegion& area) {
-  std::size_t n = 0;
-  for (const QRect& r : area) n += static_cast<std::size_t>(r.width()) * static_cast<std::size_t>(r.height());
-  return n;
-}
-
-void Keep(const QImage& image, const QRegion& area, std::vector<QRgb>& kept) {
-  kept.resize(PixelCount(area));
+// Copies area's pixels (count of them) out of image, in the order kept.
+void Keep(const QImage& image, const QRegion& area, qint64 count, std::vector<QRgb>& kept) {
+  kept.resize(static_cast<std::size_t>(count));
   ForAreaRows(area, [&](int x, int y, std::size_t at, std::size_t n) {
     std::memcpy(kept.data() + at, reinterpret_cast<const QRgb*>(image.constScanLine(y)) + x, n * sizeof(QRgb));
   });
@@ -33,8 +30,9 @@ void Keep(const QImage& image, const QRegion& area, std::vector<QRgb>& kept) {
 
 void TDrawnTextCache::Draw(const TDrawing& drawing, QImage& image, const QRegion& area,
                            const std::function<void()>& draw) {
-  const bool keepable = image.format() == QImage::Format_RGB32 && !area.isEmpty() &&
-                        image.rect().contains(area.boundingRect()) && PixelCount(area) <= kMaxPixels;
+  const qint64 count = PixelCount(area);
+  const bool keepable = image.format() == QImage::Format_RGB32 && count > 0 &&
+                        image.rect().contains(area.boundingRect()) && count <= kMaxPixels;
   if (!keepable) return draw();
   const qreal ratio = image.devicePixelRatio();
   for (auto it = FEntries.begin(); it != FEntries.end(); ++it) {
@@ -54,11 +52,11 @@ void TDrawnTextCache::Draw(const TDrawing& drawing, QImage& image, const QRegion
     return;
   }
   TEntry entry{drawing, ratio, area, {}, {}};
-  Keep(image, area, entry.Before);
+  Keep(image, area, count, entry.Before);
   draw();
   // A drawing that changed the picture's form or size is not kept.
   if (image.format() != QImage::Format_RGB32 || !image.rect().contains(area.boundingRect())) return;
-  Keep(image, area, entry.After);
+  Keep(image, area, count, entry.After);
   if (FEntries.size() >= kEntries) FEntries.erase(FEntries.begin());
   FEntries.push_back(std::move(entry));
 }

@@ -31,7 +31,7 @@ public:
   // and not kept.
   void Draw(const TDrawing& drawing, QImage& image, const QRegion& area, const std::function<void()>& draw);
 
-  static constexpr std::size_t kMaxPixels = 128 * 1024;
+  static constexpr qint64 kMaxPixels = 128 * 1024;
   static constexpr std::size_t kEntries = 8;
 
 private:

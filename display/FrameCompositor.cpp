@@ -14,6 +14,7 @@
 #define ZUGGLE_STREAM_AVX512 1
 #endif
 
+#include "display/Geometry.h"
 #include "display/GraphicsRoutines.h"
 #include "display/KeyedCopy.h"
 #include "display/Processor.h"
@@ -304,11 +305,7 @@ void TFrameCompositor::Compose(const QImage& start, const QImage& under, const Q
 
   // A second thread pays for waking it only on a large area.
   constexpr qint64 kParallelPixels = 128 * 1024;
-  qint64 pixels = 0;
-  for (const QRect& r : inside) pixels += qint64{r.width()} * r.height();
-  // Asked once: the answer is read from the system's files on every call.
-  static const bool manyCores = std::thread::hardware_concurrency() > 1;
-  const bool parallel = pixels >= kParallelPixels && job.Bands.size() >= 2 && manyCores;
+  const bool parallel = PixelCount(inside) >= kParallelPixels && job.Bands.size() >= 2 && ProcessorHasManyCores();
   if (parallel) {
     std::lock_guard lock(FMutex);
     if (!FWorker.joinable()) FWorker = std::thread([this] { WorkerLoop(); });
@@ -409,7 +406,6 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
     first.clear();
     for (int y = b.Top; y < b.Bottom; ++y) {
       first.push_back(covered.size());
-      const auto rowStart = static_cast<std::ptrdiff_t>(covered.size());
       for (const TCover& c : covers) {
         if (y < c.Rect.top() || y > c.Rect.bottom()) continue;
         const auto [a, e] = c.Spans ? c.Spans[y - c.AtY] : std::make_pair(0, c.Width);
@@ -417,8 +413,8 @@ void TFrameCompositor::RunBands(TJob& job, std::vector<std::uint32_t>& scratch) 
         if (left >= right) continue;
         const std::uint64_t packed = std::uint64_t(std::uint32_t(left)) << 32 | std::uint32_t(right);
         covered.push_back(packed);
-        for (auto i = covered.end() - 1; i - covered.begin() > rowStart && *(i - 1) > packed; --i)
-          std::swap(*i, *(i - 1));
+        for (std::size_t i = covered.size() - 1; i > first.back() && covered[i - 1] > packed; --i)
+          std::swap(covered[i], covered[i - 1]);
       }
     }
     first.push_back(covered.size());

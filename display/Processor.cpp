@@ -1,5 +1,7 @@
 #include "display/Processor.h"
 
+#include <thread>
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // The probe runs first, since these may be asked before the library's own
 // start-up code has run it.
@@ -15,5 +17,10 @@ bool ProcessorHasAvx2() {
 
 bool ProcessorHasAvx512() {
   static const bool has = ZUGGLE_PROCESSOR_HAS("avx512f");
+  return has;
+}
+
+bool ProcessorHasManyCores() {
+  static const bool has = std::thread::hardware_concurrency() > 1;
   return has;
 }

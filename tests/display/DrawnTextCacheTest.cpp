@@ -30,11 +30,13 @@ const TBitmap& Sky() {
   return sky;
 }
 
-// Makes picture a copy of the sky of its own.
-void ToSky(TBitmap& picture) {
-  picture.Assign(Sky());
+// Makes picture a copy of from with pixels of its own.
+void CopyOf(TBitmap& picture, const TBitmap& from) {
+  picture.Assign(from);
   picture.Image().detach();
 }
+
+void ToSky(TBitmap& picture) { CopyOf(picture, Sky()); }
 
 TDrawing Clock() {
   TFont font;
@@ -101,8 +103,7 @@ TEST(DrawnTextCache, PutsBackOnlyTheSameDrawingOverTheSamePixels) {
     TDrawing next = first;
     c.Apply(next, field);
     TBitmap expected;
-    expected.Assign(field);
-    expected.Image().detach();
+    CopyOf(expected, field);
     DrawOn(expected, next, AreaOf(next));
     EXPECT_EQ(CachedDraw(cache, field, next, AreaOf(next)), c.Drawn);
     EXPECT_EQ(field.Image(), expected.Image());
@@ -134,7 +135,7 @@ TEST(DrawnTextCache, DrawsAnAreaTooLargeToKeepEveryTime) {
   TBitmap field(1000, 200);
   const TDrawing d = Clock();
   const QRegion area(0, 0, 1000, 200);
-  ASSERT_GT(1000u * 200u, TDrawnTextCache::kMaxPixels);
+  ASSERT_GT(1000 * 200, TDrawnTextCache::kMaxPixels);
   EXPECT_TRUE(CachedDraw(cache, field, d, area));
   EXPECT_TRUE(CachedDraw(cache, field, d, area));
 }
